@@ -1,0 +1,1 @@
+// Replaced as the packaging layer is written.

@@ -1,0 +1,72 @@
+#include "folders.h"
+
+#include <QDir>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+}  // namespace
+
+QString TempPath() {
+    QString path = QDir::tempPath();
+    if (!path.endsWith('/')) path += '/';
+    return path;
+}
+
+int CreateFolder(const QString& path) {
+    if (::mkdir(Native(path).constData(), 0700) == 0) return 0;
+    return errno;
+}
+
+bool RemoveFolder(const QString& path) { return ::rmdir(Native(path).constData()) == 0; }
+
+bool FolderExists(const QString& path) {
+    struct stat st;
+    return ::stat(Native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const QString& path) {
+    struct stat st;
+    return ::lstat(Native(path).constData(), &st) == 0;
+}
+
+bool IsSymLink(const QString& path) {
+    struct stat st;
+    return ::lstat(Native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool OwnedByCurrentUser(const QString& path) {
+    struct stat st;
+    return ::lstat(Native(path).constData(), &st) == 0 && st.st_uid == ::geteuid();
+}
+
+std::vector<FolderEntry> ListFolder(const QString& path) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = ::opendir(Native(path).constData());
+    if (!dir) return entries;
+    const int dirFd = ::dirfd(dir);
+    while (struct dirent* ent = ::readdir(dir)) {
+        const char* name = ent->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        struct stat st;
+        bool isFolder = false;
+        // lstat: a link to a folder is not walked into, so a walk never leaves its tree.
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) isFolder = S_ISDIR(st.st_mode);
+        entries.push_back({QFile::decodeName(name), isFolder});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int byCase = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return byCase != 0 ? byCase < 0 : a.name < b.name;
+    });
+    return entries;
+}
+
+}  // namespace platform
