@@ -23,6 +23,9 @@ private:
 struct JobParams {
     JobControl* mainWnd = nullptr;
     JobView* view = nullptr;
+    // Rebuild a lost manifest and stand in for lost pictures after each repair.
+    // The window keeps it in the settings value "CompleteRepairedPackages".
+    bool completePackages = true;
 };
 
 using JobProc = int (*)(JobParams*);
