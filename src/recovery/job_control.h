@@ -14,6 +14,7 @@ public:
     void SetProcessRunning(int running) { m_bProcessRunning.store(running, std::memory_order_relaxed); }
     // Where the scanner looks at every position.
     const std::atomic<int>& RunningFlag() const { return m_bProcessRunning; }
+    std::atomic<int>& RunningFlag() { return m_bProcessRunning; }
 
 private:
     std::atomic<int> m_bProcessRunning{0};

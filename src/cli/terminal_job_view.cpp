@@ -1,0 +1,88 @@
+#include "cli/terminal_job_view.h"
+
+#include <cstdio>
+
+#include "cli/plain_text.h"
+#include "platform/terminal.h"
+
+TerminalJobView::TerminalJobView(const QStringList& packages, const QString& destination,
+                                 bool extractMedia)
+    : m_destination(destination),
+      m_extractMedia(extractMedia),
+      m_colour(platform::IsTerminal(1)),
+      m_progress(platform::IsTerminal(2)),
+      m_out(stdout),
+      m_err(stderr) {
+    for (const QString& path : packages) m_rows.push_back({path, 0});
+}
+
+void TerminalJobView::AppendLog(const QString& text, LogColor color) {
+    ClearProgress();
+    QString line = text;
+    line.replace("\r\n", "\n");
+    if (color == kLogRed) m_sawRedLine = true;
+    if (m_colour) {
+        // Bold like the window's log, in the line's colour.
+        const char* start = color == kLogRed ? "\x1b[1;31m" : color == kLogGreen ? "\x1b[1;32m" : "\x1b[1m";
+        const bool newline = line.endsWith('\n');
+        if (newline) line.chop(1);
+        m_out << start << line << "\x1b[0m" << (newline ? "\n" : "");
+    } else {
+        m_out << line;
+    }
+    m_out.flush();
+    DrawProgress();
+}
+
+void TerminalJobView::SetLogText(const QString& text) {
+    if (text.isEmpty()) return;  // the window empties its log; a terminal keeps its scrollback
+    AppendLog(text.endsWith('\n') ? text : text + "\n", kLogBlack);
+}
+
+void TerminalJobView::ShowProgressGroup(int showCommand) {
+    m_progressShown = showCommand != kShowHide;
+    m_fileBarShown = m_progressShown;
+    if (!m_progressShown) ClearProgress();
+}
+
+void TerminalJobView::ShowTotalProgressOnly(int showCommand) {
+    m_progressShown = showCommand != kShowHide;
+    m_fileBarShown = false;
+    if (!m_progressShown) ClearProgress();
+}
+
+void TerminalJobView::SetProgressRange(ProgressBar bar, uint16_t upper) {
+    (bar == ProgressBar::File ? m_fileUpper : m_totalUpper) = upper;
+}
+
+void TerminalJobView::SetProgressPos(ProgressBar bar, int pos) {
+    (bar == ProgressBar::File ? m_filePos : m_totalPos) = pos;
+    DrawProgress();
+}
+
+void TerminalJobView::DrawProgress() {
+    if (!m_progress || !m_progressShown) return;
+    QString line = QString("files %1/%2").arg(m_totalPos).arg(m_totalUpper);
+    if (m_fileBarShown && m_fileUpper > 0)
+        line += QString(", members %1/%2").arg(m_filePos).arg(m_fileUpper);
+    m_err << '\r' << line.leftJustified(m_progressWidth);
+    m_err.flush();
+    m_progressWidth = line.size();
+}
+
+void TerminalJobView::ClearProgress() {
+    if (!m_progress || m_progressWidth == 0) return;
+    m_err << '\r' << QString(m_progressWidth, ' ') << '\r';
+    m_err.flush();
+    m_progressWidth = 0;
+}
+
+int TerminalJobView::ShowMessage(const QString& text, int style, bool) {
+    ClearProgress();
+    m_err << "Pelmark: " << MarkupToPlainText(text);
+    if (style == kMsgQuestion) m_err << " [answered No]";
+    m_err << '\n';
+    m_err.flush();
+    DrawProgress();
+    return style == kMsgQuestion ? kAnswerNo : kAnswerOk;
+}

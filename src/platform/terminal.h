@@ -1,0 +1,15 @@
+#pragma once
+
+#include <atomic>
+
+namespace platform {
+
+// True when the standard stream `fd` (1 or 2) is a terminal.
+bool IsTerminal(int fd);
+
+// On the first Ctrl+C, stores 0 into `runningFlag` (a stop request, as the
+// Stop button makes it) instead of ending the process; a second Ctrl+C ends
+// the process as usual.
+void StopOnInterrupt(std::atomic<int>* runningFlag);
+
+}  // namespace platform
