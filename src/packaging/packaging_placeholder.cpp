@@ -1,1 +1,0 @@
-// Replaced as the packaging layer is written.
