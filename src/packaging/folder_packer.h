@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class PackageWriter;
+
+// Turns one working folder into one package: every file below the folder
+// becomes a member named by its path relative to the folder, depth-first in
+// the order the folder listing gives (names sorted without regard to case).
+// Folders never become members of their own.
+class FolderPacker {
+public:
+    virtual ~FolderPacker() = default;
+
+    // Writes the package under a temporary name beside `packagePath` and gives
+    // it the final name only when every member and the directory were written,
+    // so a failed run never leaves a half-written package there (a file of
+    // that name from before stays as it was). A missing or empty folder gives
+    // a package of the 22-byte end record alone. False on any failure, with
+    // LastError() saying why; the walk stops at the first failure.
+    bool PackFolder(const QString& folder, const QString& packagePath);
+
+    // Adds every file below `folder`, naming each by its path without the
+    // first m_rootLength + 1 characters.
+    void AddFolderTree(const QString& folder, PackageWriter* writer);
+
+    const QString& LastError() const { return m_lastError; }
+
+    // Length of the folder path of the PackFolder call in progress.
+    int m_rootLength = 0;
+
+protected:
+    // Called once the folder tree is in and before the package is closed, for
+    // members that do not come from the working folder. A subclass adds them
+    // with AddMember (or AddFolderTree after setting m_rootLength for another
+    // folder). Nothing by default.
+    virtual void AddExtraMembers(PackageWriter* writer);
+
+    // Adds one member unless an earlier one failed; notes the first failure.
+    void AddMember(PackageWriter* writer, const QString& memberName, const QString& sourcePath);
+    bool HasFailed() const { return m_failed; }
+
+private:
+    void NoteFailure(const QString& reason);
+
+    bool m_failed = false;
+    QString m_lastError;
+};
