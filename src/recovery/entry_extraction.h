@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "recovery/entry_info.h"
+#include "recovery/job_control.h"
+
+class JobView;
+
+// Writes every entry of params->view's entry table into `workingFolder`,
+// recreating each member's folders, then puts the built-in content document in
+// place when needed. Returns 0 when the table is empty (nothing is written),
+// 1 otherwise, whatever became of single members.
+int ExtractEntries(const QString& workingFolder, const QString& packagePath, JobParams* params);
+
+// Creates the folder chain of the member `name` below `workingFolder` and
+// replaces `name` by the member's output path. A level that cannot be made is
+// reported through `view` (when given) with the system's text. Returns 1 when
+// the name holds a folder separator, 0 otherwise.
+int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view);
+
+// Writes one member to `outputPath`: a plain copy when both sizes are equal and
+// non-zero, raw Deflate otherwise. A member that cannot be decompressed leaves
+// no file; nothing is reported.
+void ExtractEntry(const EntryInfo& entry, const QString& workingFolder, const QString& packagePath,
+                  const QString& outputPath);

@@ -1,0 +1,134 @@
+#include "recovery/repair_job.h"
+
+#include "platform/folders.h"
+#include "recovery/entry_extraction.h"
+#include "recovery/entry_scanner.h"
+#include "recovery/job_view.h"
+
+namespace {
+
+void LogExtractionFailed(JobView* view, const QString& path, const char* gap) {
+    view->AppendLog(path + " extraction of file failed." + gap + "Please contact at " +
+                        kSupportMail + " for further assitance.\r\n",
+                    kLogBlack);
+}
+
+// One row of the file list: scan, extract, report and mark it.
+// `rootUsable` is false when the working root turned out to be unsafe after
+// it was created; nothing is then written for any package.
+void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params) {
+    JobView* view = params->view;
+    if (ScanPackage(path, params) == 0) {
+        // The package cannot be opened (the scanner has shown why). Its working
+        // folder from an earlier run is gone, so the row is no longer repaired.
+        LogExtractionFailed(view, path, "");
+        view->SetFileRowData(row, 0);
+        return;
+    }
+
+    const QString workingFolder = WorkingFolderOf(path, row);
+    if (rootUsable) platform::CreateFolder(workingFolder);
+    if (!rootUsable || ExtractEntries(workingFolder, path, params) == 0) {
+        // Nothing was recovered: marking the row repaired would let Save write
+        // an empty package and call it saved.
+        LogExtractionFailed(view, path, " ");
+        view->SetFileRowData(row, 0);
+        return;
+    }
+
+    // The members are out: steps that complete a recovered package go here,
+    // before the file is reported as repaired.
+
+    view->AppendLog(path + " preview of file is available....\r\n", kLogBlack);
+    view->AppendLog(path + "  Repaired....\r\n", kLogGreen);
+    view->AppendLog(kFileSeparator, kLogBlack);
+    view->SetFileRowData(row, 1);
+}
+
+void LogStopped(JobView* view, int row) {
+    const QString path = view->FileRowText(row);
+    view->AppendLog(path + " file is not extracting as process has been stop by the user.... \r\n",
+                    kLogBlack);
+    view->AppendLog(path + " not Repaired....\r\n", kLogRed);
+    view->AppendLog(kFileSeparator, kLogBlack);
+    view->SetFileRowData(row, 0);
+}
+
+}  // namespace
+
+bool BeginRepairRun(JobParams* params) {
+    JobView* view = params->view;
+    const QString root = GetWorkingRoot();
+    if (const std::optional<QString> refusal = CheckWorkingRoot(root)) {
+        view->ShowMessage(*refusal, kMsgInfo);
+        return false;
+    }
+    if (platform::FolderExists(root)) {
+        // The preview box lets go of any picture in the root before it goes.
+        view->ShowPreviewState(QString(), PB_PICTURE);
+        DeleteFolderContents(root);
+        platform::RemoveFolder(root);
+    }
+
+    view->ShowPreviewState(QString(), PB_NOT_REPAIRED);
+    view->SetHintText("Please wait while .odp file(s) are Repairing....", {{19, 30}});
+    view->EnableRepairGroup(false);
+    view->EnableStopButton(true);
+    view->ShowStopButton(true);
+    view->EnableSelectButton(false);
+    view->SetSelectEnabled(false);
+    params->mainWnd->SetProcessRunning(1);
+    view->ShowPreviewState(QString(), PB_REPAIRING);
+    view->SetLogText(QString());
+    view->SetProgressPos(ProgressBar::File, 0);
+    view->SetProgressPos(ProgressBar::Total, 0);
+    return true;
+}
+
+int RepairWorker(JobParams* params) {
+    JobView* view = params->view;
+    const int count = view->FileRowCount();
+
+    // An existing root is fine. One that is a link or another user's (put
+    // there since the command checked it) is not written into at all.
+    const QString root = GetWorkingRoot();
+    platform::CreateFolder(root);
+    const std::optional<QString> refusal = CheckWorkingRoot(root);
+    if (refusal) view->ShowMessage(*refusal, kMsgInfo);
+
+    view->ShowProgressGroup(kShowNormal);
+    view->RelayoutView();
+    view->SetProgressRange(ProgressBar::Total, uint16_t(count));
+    view->SetProgressPos(ProgressBar::Total, 0);
+
+    for (int row = 0; row < count; ++row) {
+        const QString path = view->FileRowText(row);
+        view->ClearEntries();
+        if (!params->mainWnd->IsProcessRunning()) {
+            // Stopped by the user: every file still waiting is reported as not repaired.
+            for (int rest = row; rest < count; ++rest) LogStopped(view, rest);
+            break;
+        }
+        RepairFile(row, path, !refusal, params);
+        view->SetProgressPos(ProgressBar::Total, row + 1);
+    }
+    view->SetProgressPos(ProgressBar::Total, count);
+
+    view->ShowPreviewState(QString(), PB_SELECT_TO_PREVIEW);
+    view->AppendLog("Repairing process completed....\r\n", kLogBlack);
+    view->AppendLog(kJobEndSeparator, kLogBlack);
+    view->EnableSelectButton(true);
+    view->SetSelectEnabled(true);
+    view->ShowStopButton(false);
+    view->EnableSaveGroup(true);
+    view->EnableRepairGroup(true);
+    view->SetHintText(
+        "Click item in the list to see the preview in right side.\n"
+        "Click Browse folder to select destination path.\n"
+        "Click Save.... to save .odp file(s)",
+        {{6, 22}, {62, 76}, {110, 118}, {127, 132}});
+    params->mainWnd->SetProcessRunning(0);
+    view->ShowProgressGroup(kShowHide);
+    view->RelayoutView();
+    return 1;
+}
