@@ -1,0 +1,100 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <set>
+
+#include "platform/errors.h"
+#include "support/private_temp_dir.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+TEST(ReadOnlyFile, ReadsAtOffsetsAndStopsAtTheEnd) {
+    PrivateTempDir tmp;
+    Write(tmp.Path("f"), "0123456789");
+    platform::ReadOnlyFile file;
+    ASSERT_EQ(file.Open(tmp.Path("f")), 0);
+    EXPECT_EQ(file.Size(), 10);
+    char buffer[8] = {};
+    EXPECT_EQ(file.ReadAt(3, buffer, 4), 4);
+    EXPECT_EQ(QByteArray(buffer, 4), "3456");
+    EXPECT_EQ(file.ReadAt(8, buffer, 8), 2);  // cut short by the end
+    EXPECT_EQ(QByteArray(buffer, 2), "89");
+    EXPECT_EQ(file.ReadAt(10, buffer, 8), 0);
+    EXPECT_EQ(file.ReadAt(1000, buffer, 8), 0);
+}
+
+TEST(ReadOnlyFile, ReportsWhyItCannotOpen) {
+    PrivateTempDir tmp;
+    platform::ReadOnlyFile file;
+    EXPECT_EQ(file.Open(tmp.Path("missing")), ENOENT);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Open(tmp.Path()), EISDIR);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.ReadAt(0, nullptr, 0), -1);
+}
+
+TEST(ErrorText, IsTheSystemsWords) {
+    EXPECT_EQ(platform::ErrorText(ENOENT), "No such file or directory");
+    EXPECT_EQ(platform::ErrorText(EACCES), "Permission denied");
+}
+
+TEST(WriteFile, ReplacesAnExistingFile) {
+    PrivateTempDir tmp;
+    Write(tmp.Path("f"), "a much longer old text");
+    platform::WriteFile file;
+    ASSERT_EQ(file.Create(tmp.Path("f")), 0);
+    EXPECT_EQ(file.Write("new", 3), 3);
+    EXPECT_EQ(file.WriteAt(0, "N", 1), 1);
+    file.Close();
+    EXPECT_EQ(ReadAll(tmp.Path("f")), "New");
+    EXPECT_EQ(file.Create(tmp.Path("no/such/folder/f")), ENOENT);
+}
+
+TEST(Files, ExistsDeleteAndCopy) {
+    PrivateTempDir tmp;
+    Write(tmp.Path("a"), "payload");
+    EXPECT_TRUE(platform::FileExists(tmp.Path("a")));
+    EXPECT_FALSE(platform::FileExists(tmp.Path()));  // a folder is no file
+    EXPECT_TRUE(platform::CopyFile(tmp.Path("a"), tmp.Path("b")));
+    EXPECT_EQ(ReadAll(tmp.Path("b")), "payload");
+    EXPECT_FALSE(platform::CopyFile(tmp.Path("missing"), tmp.Path("c")));
+    EXPECT_FALSE(platform::FileExists(tmp.Path("c")));
+    EXPECT_TRUE(platform::DeleteFile(tmp.Path("a")));
+    EXPECT_FALSE(platform::FileExists(tmp.Path("a")));
+    EXPECT_FALSE(platform::DeleteFile(tmp.Path("a")));
+}
+
+TEST(CreateUniqueTempFile, MakesFreshEmptyOpcFiles) {
+    PrivateTempDir tmp;
+    const QString folder = tmp.Path() + '/';
+    const QRegularExpression shape("^OPC[0-9A-F]{4}\\.TMP$");
+    std::set<QString> seen;
+    for (int i = 0; i < 20; ++i) {
+        const std::optional<QString> path = platform::CreateUniqueTempFile(folder, "OPC");
+        ASSERT_TRUE(path);
+        EXPECT_TRUE(path->startsWith(folder));
+        EXPECT_TRUE(shape.match(path->mid(folder.size())).hasMatch()) << path->toStdString();
+        EXPECT_TRUE(platform::FileExists(*path));
+        EXPECT_EQ(QFileInfo(*path).size(), 0);
+        EXPECT_TRUE(seen.insert(*path).second) << "name reused: " << path->toStdString();
+    }
+    EXPECT_FALSE(platform::CreateUniqueTempFile(tmp.Path("missing/"), "OPC"));
+}
+
+}  // namespace
