@@ -1,10 +1,11 @@
 #include "file_stat.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QFile>
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace platform {
 
@@ -58,7 +59,9 @@ int64_t LocalTimeOffsetNow() {
     return local.tm_gmtoff;
 }
 
-void ReloadTimeZone() { ::tzset(); }
+void ReloadTimeZone() {
+    ::tzset();
+}
 
 CalendarTime BreakDown(int64_t seconds) {
     const time_t t = static_cast<time_t>(seconds);
