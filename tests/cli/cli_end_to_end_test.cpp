@@ -10,7 +10,7 @@
 
 namespace {
 
-struct Run {
+struct CliRun {
     int exitCode = -1;
     QString out;
     QString err;
@@ -28,7 +28,7 @@ protected:
         ASSERT_EQ(made, 0) << "python3 could not make the sample";
     }
 
-    Run RunCli(const QStringList& args) {
+    CliRun RunCli(const QStringList& args) {
         QProcess cli;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("TMPDIR", m_dir.filePath("tmp"));
@@ -60,7 +60,7 @@ TEST_F(CliEndToEnd, RepairsTheDamagedSampleIntoAPackageWithEveryMember) {
         return f.readAll();
     }();
 
-    const Run run = RunCli({"-o", m_out, damaged});
+    const CliRun run = RunCli({"-o", m_out, damaged});
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
 
     // The log is the window's log, line for line, without colour (stdout is no terminal).
@@ -96,14 +96,14 @@ TEST_F(CliEndToEnd, RepairsTheDamagedSampleIntoAPackageWithEveryMember) {
 }
 
 TEST_F(CliEndToEnd, NoMediaLeavesOnlyThePackage) {
-    const Run run = RunCli({"--no-media", "-o", m_out, m_samples + "/quarterly-review.odp"});
+    const CliRun run = RunCli({"--no-media", "-o", m_out, m_samples + "/quarterly-review.odp"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QDir(m_out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList({"TORVEX_quarterly-review.odp"}));
 }
 
 TEST_F(CliEndToEnd, KeepWorkSaysWhereTheWorkingFolderIs) {
-    const Run run = RunCli({"--keep-work", "-o", m_out, m_samples + "/quarterly-review.odp"});
+    const CliRun run = RunCli({"--keep-work", "-o", m_out, m_samples + "/quarterly-review.odp"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const int at = run.out.indexOf("Working folder kept: ");
     ASSERT_GE(at, 0) << run.out.toStdString();
@@ -114,7 +114,7 @@ TEST_F(CliEndToEnd, KeepWorkSaysWhereTheWorkingFolderIs) {
 TEST_F(CliEndToEnd, AFileThatIsNotThereIsReportedAndFailsTheRun) {
     const QString good = m_samples + "/quarterly-review.odp";
     const QString missing = m_dir.filePath("no-such-talk.odp");
-    const Run run = RunCli({"-o", m_out, missing, good});
+    const CliRun run = RunCli({"-o", m_out, missing, good});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("No such file or directory")) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(missing + " extraction of file failed.Please contact at "));
@@ -126,10 +126,10 @@ TEST_F(CliEndToEnd, UsageErrorsAndABadDestinationExitWithTwo) {
     const QString good = m_samples + "/quarterly-review.odp";
     EXPECT_EQ(RunCli({}).exitCode, 2);
     EXPECT_EQ(RunCli({"--bogus", good}).exitCode, 2);
-    const Run badFolder = RunCli({"-o", m_dir.filePath("nowhere"), good});
+    const CliRun badFolder = RunCli({"-o", m_dir.filePath("nowhere"), good});
     EXPECT_EQ(badFolder.exitCode, 2);
     EXPECT_TRUE(badFolder.err.contains("is not an existing folder"));
-    const Run help = RunCli({"--help"});
+    const CliRun help = RunCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: pelmark-cli"));
     EXPECT_EQ(RunCli({"--version"}).out, "pelmark-cli 1.0\n");
