@@ -147,6 +147,9 @@ PackageBuilder& PackageBuilder::Cut(int64_t bytes) {
 }
 
 bool PackageBuilder::WriteTo(const QString& path) const {
+    // A fresh file rather than a truncated one: ext4 flushes a file rewritten
+    // in place when it is closed, which would make the tests wait on the disk.
+    QFile::remove(path);
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(m_bytes) == m_bytes.size();

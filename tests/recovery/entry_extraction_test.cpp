@@ -1,0 +1,365 @@
+#include "recovery/entry_extraction.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+
+#include "platform/errors.h"
+#include "platform/folders.h"
+#include "recovery/default_content.h"
+#include "recovery/entry_scanner.h"
+#include "support/package_builder.h"
+#include "support/private_temp_dir.h"
+#include "support/qt_printers.h"
+#include "support/recording_job_view.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every file and folder below `folder`, relative, folders with a trailing "/".
+QStringList Tree(const QString& folder) {
+    QStringList names;
+    for (const auto& e : platform::ListFolder(folder)) {
+        names << e.name + (e.isFolder ? "/" : "");
+        if (e.isFolder)
+            for (const QString& inner : Tree(folder + '/' + e.name)) names << e.name + '/' + inner;
+    }
+    return names;
+}
+
+const QByteArray kSlides = QByteArray("<draw:page draw:name=\"page\"/>").repeated(200);
+
+// --- Folder chains and output paths. ---------------------------------------
+
+struct NameCase {
+    const char* label;
+    QString name;      // as the entry table holds it
+    QString output;    // relative to the working folder
+    QStringList tree;  // what exists below the working folder afterwards
+    int result;
+};
+
+class EntryFolders : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(EntryFolders, StayInsideTheWorkingFolder) {
+    PrivateTempDir tmp;
+    const QString folder = tmp.Path("w") + '/';
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    RecordingJobView view;
+    QString name = GetParam().name;
+    EXPECT_EQ(CreateEntryFolders(folder, name, &view), GetParam().result);
+    EXPECT_EQ(name, folder + GetParam().output);
+    EXPECT_EQ(Tree(folder), GetParam().tree);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(
+        Tree(tmp.Path()), QStringList{"w/"} +
+                              [&] {
+                                  QStringList inside;
+                                  for (const QString& t : GetParam().tree) inside << "w/" + t;
+                                  return inside;
+                              }())
+        << "nothing may appear beside the working folder";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extraction, EntryFolders,
+    ::testing::Values(NameCase{"PlainName", "content.xml", "content.xml", {}, 0},
+                      NameCase{
+                          "OneFolder", "Pictures\\1000.png", "Pictures/1000.png", {"Pictures/"}, 1},
+                      NameCase{"NestedFolders", "a\\b\\c.xml", "a/b/c.xml", {"a/", "a/b/"}, 1},
+                      NameCase{"ForwardSlashToo", "a/b\\c.xml", "a/b/c.xml", {"a/", "a/b/"}, 1},
+                      NameCase{"ColonRemoved", "a:b.xml", "ab.xml", {}, 0},
+                      NameCase{"ColonInAFolder", "C:\\x.xml", "C/x.xml", {"C/"}, 1},
+                      NameCase{"ParentLevelsDropped", "..\\..\\x", "x", {}, 1},
+                      NameCase{"ParentInTheMiddle", "a\\..\\..\\b\\x", "a/b/x", {"a/", "a/b/"}, 1},
+                      NameCase{"LeadingSeparatorDropped", "\\etc\\x", "etc/x", {"etc/"}, 1},
+                      NameCase{"EmptyAndDotLevelsDropped", "a\\\\.\\b", "a/b", {"a/"}, 1},
+                      NameCase{"TrailingSeparatorNamesAFolder", "dir\\", "dir/", {"dir/"}, 1},
+                      NameCase{"NothingLeft", "..\\", "", {}, 1}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(EntryFolders, AFolderThatCannotBeMadeIsReportedAndTheNextLevelTried) {
+    PrivateTempDir tmp;
+    const QString folder = tmp.Path("w") + '/';
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    RecordingJobView view;
+    QString name = QString(300, 'L') + "\\inner\\x.xml";
+    CreateEntryFolders(folder, name, &view);
+    // The first level's name is too long; the second then cannot be made either.
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0].text, platform::ErrorText(ENAMETOOLONG));
+    EXPECT_EQ(view.messages[0].style, kMsgInfo);
+    EXPECT_EQ(view.messages[1].text, platform::ErrorText(ENAMETOOLONG));
+
+    // A level already there, as a folder or even as a file, is no news.
+    RecordingJobView quiet;
+    QString again = "Pictures\\a.png";
+    CreateEntryFolders(folder, again, &quiet);
+    QString second = "Pictures\\b.png";
+    CreateEntryFolders(folder, second, &quiet);
+    EXPECT_TRUE(quiet.messages.empty());
+}
+
+// --- One member. ------------------------------------------------------------
+
+struct MemberCase {
+    const char* label;
+    std::function<PackageBuilder()> build;  // the member is the package's first one
+    std::function<EntryInfo(const PackageBuilder&)> entry;
+    QByteArray expected;  // "<none>": no file is written
+};
+
+EntryInfo FromPlaced(const PackageBuilder::Placed& m) {
+    EntryInfo e;
+    e.compressedSize = m.compressedSize;
+    e.uncompressedSize = m.uncompressedSize;
+    e.name = "member";
+    e.dataOffset = uint64_t(m.dataOffset);
+    return e;
+}
+
+EntryInfo WithSizes(const PackageBuilder& b, uint32_t compressed, uint32_t uncompressed) {
+    EntryInfo e = FromPlaced(b.Members()[0]);
+    e.compressedSize = compressed;
+    e.uncompressedSize = uncompressed;
+    return e;
+}
+
+const QByteArray kNone = "<none>";
+const QByteArray kNoise = PackageBuilder::Incompressible(70000);
+
+// A raw Deflate stream whose first half is sound and which then breaks: a
+// block of the reserved type follows the flushed first half.
+QByteArray BrokenHalfway(const QByteArray& data) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(data.size() + 1024, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = uInt(data.size() / 2);
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FULL_FLUSH);
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out + QByteArray("\x07\x00\x00\x00", 4);
+}
+
+std::vector<MemberCase> MemberCases() {
+    return {
+        {"StoredCopied", [] { return PackageBuilder().Stored("m", QByteArray(1000, 's')); },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, QByteArray(1000, 's')},
+        {"DeflateInflated", [] { return PackageBuilder().Deflated("m", kSlides); },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, kSlides},
+        {"EqualSizesCopiedWithoutInflating",
+         [] {
+             LocalHeader h;
+             h.method = 8;
+             h.name = "m";
+             h.compressedSize = h.uncompressedSize = 6;
+             return PackageBuilder().Member(h, "abcdef");
+         },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, "abcdef"},
+        {"CorruptStreamLeavesNothing",
+         [] {
+             const QByteArray packed = BrokenHalfway(kSlides);
+             LocalHeader h;
+             h.method = 8;
+             h.name = "m";
+             h.compressedSize = uint32_t(packed.size());
+             h.uncompressedSize = uint32_t(kSlides.size());
+             return PackageBuilder().Member(h, packed);
+         },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, kNone},
+        {"RecordedSizeSmallerThanTheStreamIsCut",
+         [] { return PackageBuilder().Deflated("m", kSlides); },
+         [](const PackageBuilder& b) { return WithSizes(b, b.Members()[0].compressedSize, 100); },
+         kSlides.left(100)},
+        {"RecordedSizeLargerThanTheStreamLeavesNothing",
+         [] { return PackageBuilder().Deflated("m", kSlides); },
+         [](const PackageBuilder& b) {
+             return WithSizes(b, b.Members()[0].compressedSize, uint32_t(kSlides.size() + 1));
+         },
+         kNone},
+        {"IncompressibleDataIsFedWhole",
+         // The compressed stream is longer than the data it holds.
+         [] { return PackageBuilder().Deflated("m", kNoise); },
+         [](const PackageBuilder& b) {
+             EXPECT_GT(b.Members()[0].compressedSize, b.Members()[0].uncompressedSize);
+             return FromPlaced(b.Members()[0]);
+         },
+         kNoise},
+        {"NothingWantedGivesAnEmptyFile", [] { return PackageBuilder().Deflated("m", kSlides); },
+         [](const PackageBuilder& b) { return WithSizes(b, b.Members()[0].compressedSize, 0); },
+         QByteArray()},
+        {"NoCompressedBytesLeavesNothing", [] { return PackageBuilder().Deflated("m", kSlides); },
+         [](const PackageBuilder& b) { return WithSizes(b, 0, 50); }, kNone},
+        {"TruncatedDeflateLeavesNothing",
+         [] { return PackageBuilder().Deflated("m", kNoise).Cut(1000); },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, kNone},
+        {"TruncatedStoredKeepsWhatIsThere",
+         [] { return PackageBuilder().Stored("m", kNoise).Cut(1000); },
+         [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); },
+         kNoise.left(kNoise.size() - 1000)},
+        {"HugeClaimsAtTheEndOfTheFile", [] { return PackageBuilder().Stored("m", "tiny"); },
+         [](const PackageBuilder& b) { return WithSizes(b, 0xFFFFFFF0u, 0xFFFFFFFFu); }, kNone},
+        {"DataOffsetPastTheEnd", [] { return PackageBuilder().Stored("m", "tiny"); },
+         [](const PackageBuilder& b) {
+             EntryInfo e = WithSizes(b, 0xFFFF0000u, 0xFFFF0000u);
+             e.dataOffset = 1u << 30;
+             return e;
+         },
+         QByteArray()},
+    };
+}
+
+class OneMember : public ::testing::TestWithParam<MemberCase> {};
+
+TEST_P(OneMember, IsWrittenOnlyWhenItCanBeRecovered) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("p.odp");
+    const PackageBuilder b = GetParam().build();
+    ASSERT_TRUE(b.WriteTo(package));
+    const QString folder = tmp.Path("w") + '/';
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    const QByteArray before = ReadAll(package);
+
+    ExtractEntry(GetParam().entry(b), folder, package, folder + "member");
+
+    if (GetParam().expected == kNone) {
+        EXPECT_TRUE(Tree(folder).isEmpty()) << Tree(folder).join(' ').toStdString();
+    } else {
+        EXPECT_EQ(Tree(folder), QStringList{"member"});
+        EXPECT_EQ(ReadAll(folder + "member"), GetParam().expected);
+    }
+    // Nothing is left in the temporary folder but the package and the working
+    // folder: no OPC file, no part file.
+    EXPECT_EQ(Tree(tmp.Path()).filter(QRegularExpression("^[^/]*/?$")),
+              QStringList({"p.odp", "w/"}));
+    EXPECT_EQ(ReadAll(package), before) << "the damaged package is never changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Extraction, OneMember, ::testing::ValuesIn(MemberCases()),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ExtractEntry, ReplacesAnEarlierFileButNeverAFolder) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("p.odp");
+    const PackageBuilder b = PackageBuilder().Stored("m", "fresh");
+    ASSERT_TRUE(b.WriteTo(package));
+    const QString folder = tmp.Path("w") + '/';
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    QFile old(folder + "member");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older and longer text");
+    old.close();
+    ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "member");
+    EXPECT_EQ(ReadAll(folder + "member"), "fresh");
+
+    ASSERT_EQ(platform::CreateFolder(folder + "taken"), 0);
+    ASSERT_EQ(platform::CreateFolder(folder + "taken/inner"), 0);
+    ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "taken");
+    EXPECT_EQ(Tree(folder), QStringList({"member", "taken/", "taken/inner/"}));
+}
+
+TEST(ExtractEntry, AMissingPackageWritesNothing) {
+    PrivateTempDir tmp;
+    const QString folder = tmp.Path("w") + '/';
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    EntryInfo e;
+    e.compressedSize = e.uncompressedSize = 10;
+    ExtractEntry(e, folder, tmp.Path("missing.odp"), folder + "member");
+    EXPECT_TRUE(Tree(folder).isEmpty());
+}
+
+// --- A whole package. -------------------------------------------------------
+
+struct Extracted {
+    int result;
+    RecordingJobView view;
+};
+
+void ScanAndExtract(const QString& package, const QString& folder, Extracted* out) {
+    JobControl control;
+    control.SetProcessRunning(1);
+    JobParams params{&control, &out->view};
+    ASSERT_EQ(ScanPackage(package, &params), 1);
+    out->result = ExtractEntries(folder, package, &params);
+}
+
+TEST(ExtractEntries, WritesEveryGoodMemberAndTheContentDocument) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("plan.odp");
+    const QByteArray broken = BrokenHalfway(kSlides);
+    LocalHeader bad;
+    bad.method = 8;
+    bad.name = "content.xml";
+    bad.compressedSize = uint32_t(broken.size());
+    bad.uncompressedSize = uint32_t(kSlides.size());
+    PackageBuilder b;
+    b.Garbage(100)
+        .Stored("mimetype", "application/vnd.oasis.opendocument.presentation")
+        .Member(bad, broken)
+        .Folder("Pictures/")
+        .Deflated("Pictures/1000.png", kNoise.left(3000))
+        .DeflatedWithDescriptor("styles.xml", kSlides)
+        .Stored("a:b.xml", "colon")
+        .Stored("../../escape.xml", "up")
+        .Stored("/etc/passwd-like", "root")
+        .CentralDirectory();
+    ASSERT_TRUE(b.WriteTo(package));
+    const QString folder = tmp.Path("ImpTmp/plan.odp0");
+    ASSERT_EQ(platform::CreateFolder(tmp.Path("ImpTmp")), 0);
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+
+    Extracted out;
+    ScanAndExtract(package, folder, &out);
+    EXPECT_EQ(out.result, 1);
+    EXPECT_EQ(Tree(folder),
+              QStringList({"ab.xml", "content.xml", "escape.xml", "etc/", "etc/passwd-like",
+                           "mimetype", "Pictures/", "Pictures/1000.png", "styles.xml"}));
+    EXPECT_EQ(ReadAll(folder + "/Pictures/1000.png"), kNoise.left(3000));
+    EXPECT_EQ(ReadAll(folder + "/styles.xml"), kSlides);
+    EXPECT_EQ(ReadAll(folder + "/ab.xml"), "colon");
+    // The broken content.xml left no file, so the built-in one took its place.
+    EXPECT_EQ(ReadAll(folder + "/content.xml"), DefaultContentDocument());
+    EXPECT_TRUE(out.view.messages.empty());
+    EXPECT_EQ(out.view.fileRange, 7);
+    EXPECT_EQ(out.view.filePos, 7);
+    EXPECT_EQ(Tree(tmp.Path()).filter(QRegularExpression("^[^/]*/?$")),
+              QStringList({"ImpTmp/", "plan.odp"}));
+}
+
+TEST(ExtractEntries, AnEmptyTableWritesNothing) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("garbage.odp");
+    ASSERT_TRUE(PackageBuilder().Garbage(5000).WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    Extracted out;
+    ScanAndExtract(package, folder, &out);
+    EXPECT_EQ(out.result, 0);
+    EXPECT_TRUE(Tree(folder).isEmpty());
+    EXPECT_EQ(out.view.fileRange, 0);
+}
+
+TEST(ExtractEntries, KeepsALongEnoughContentDocument) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("plan.odp");
+    const QByteArray content = "<office:document-content>" + kSlides + "</office:document-content>";
+    ASSERT_TRUE(PackageBuilder().Deflated("content.xml", content).WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    Extracted out;
+    ScanAndExtract(package, folder, &out);
+    EXPECT_EQ(ReadAll(folder + "/content.xml"), content);
+}
+
+}  // namespace
