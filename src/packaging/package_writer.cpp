@@ -370,8 +370,10 @@ ZipResult PackageWriter::CopyDeflated(const platform::ReadOnlyFile& source, Memb
                                       uint64_t* dataBytes, QString* errorText) {
     if (!m_deflaterReady) {
         // Raw deflate (no zlib header), a 32 KiB window; level 8 is zlib's
-        // good length 32, lazy match 128, nice length 258, chain 1024.
-        if (deflateInit2(&m_deflater, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8,
+        // good length 32, lazy match 128, nice length 258, chain 1024. The
+        // largest hash table (memory level 9, a fixed few hundred KiB) finds
+        // matches faster on picture data than the default.
+        if (deflateInit2(&m_deflater, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL,
                          Z_DEFAULT_STRATEGY) != Z_OK)
             return Fail(kZipWriteFailed, errorText, "the compressor cannot be started");
         m_deflaterReady = true;
