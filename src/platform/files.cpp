@@ -33,11 +33,14 @@ ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 int ReadOnlyFile::Open(const QString& path) {
     Close();
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a named pipe given as a package must not hang the job
+    // waiting for a writer; it simply reads as empty. Regular files ignore it.
+    const int fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int error = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && S_ISDIR(st.st_mode)) error = EISDIR;
+    if (error != 0) {
         ::close(fd);
         return error;
     }

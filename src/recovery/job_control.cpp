@@ -49,20 +49,26 @@ QString WorkingFolderOf(const QString& packagePath, int row) {
 std::optional<QString> CheckWorkingRoot(const QString& root) {
     if (!platform::PathExists(root)) return std::nullopt;
     if (platform::IsSymLink(root))
-        return root + " is a symbolic link. Pelmark will not use it as its working folder; "
-                      "please remove it and try again.";
+        return root +
+               " is a symbolic link. Pelmark will not use it as its working folder; "
+               "please remove it and try again.";
     if (!platform::OwnedByCurrentUser(root))
-        return root + " belongs to another user. Pelmark will not use it as its working "
-                      "folder; please remove it or set TMPDIR to a folder of your own.";
+        return root +
+               " belongs to another user. Pelmark will not use it as its working "
+               "folder; please remove it or set TMPDIR to a folder of your own.";
     if (!platform::FolderExists(root))
-        return root + " is not a folder. Pelmark needs that name for its working folder; "
-                      "please remove the file and try again.";
+        return root +
+               " is not a folder. Pelmark needs that name for its working folder; "
+               "please remove the file and try again.";
     return std::nullopt;
 }
 
 void DeleteFolderContents(const QString& folder) {
     QString base = folder;
-    if (!base.endsWith('/')) base += '/';
+    while (base.size() > 1 && base.endsWith('/')) base.chop(1);
+    // A link is never walked into: what it points to is not ours to empty.
+    if (platform::IsSymLink(base)) return;
+    base += '/';
     for (const platform::FolderEntry& entry : platform::ListFolder(base)) {
         const QString path = base + entry.name;
         if (entry.isFolder) {

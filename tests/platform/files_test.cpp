@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,16 @@ TEST(ReadOnlyFile, ReportsWhyItCannotOpen) {
     EXPECT_EQ(file.Open(tmp.Path()), EISDIR);
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.ReadAt(0, nullptr, 0), -1);
+}
+
+TEST(ReadOnlyFile, ANamedPipeWithoutWriterReadsAsEmptyInsteadOfHanging) {
+    PrivateTempDir tmp;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.Path("pipe")).constData(), 0600), 0);
+    platform::ReadOnlyFile file;
+    ASSERT_EQ(file.Open(tmp.Path("pipe")), 0);
+    EXPECT_EQ(file.Size(), 0);
+    char buffer[4];
+    EXPECT_LE(file.ReadAt(0, buffer, 4), 0);
 }
 
 TEST(ErrorText, IsTheSystemsWords) {

@@ -107,6 +107,16 @@ TEST(DeleteFolderContents, NeverFollowsALink) {
     EXPECT_EQ(Tree(outside), QStringList{"precious.txt"});  // their targets stayed
 }
 
+TEST(DeleteFolderContents, LeavesTheTargetOfALinkedFolderAlone) {
+    PrivateTempDir tmp;
+    ASSERT_EQ(platform::CreateFolder(tmp.Path("target")), 0);
+    Touch(tmp.Path("target/precious.txt"));
+    ASSERT_TRUE(QFile::link(tmp.Path("target"), tmp.Path("link")));
+    DeleteFolderContents(tmp.Path("link"));
+    DeleteFolderContents(tmp.Path("link/"));
+    EXPECT_EQ(Tree(tmp.Path("target")), QStringList{"precious.txt"});
+}
+
 TEST(DeleteFolderContents, AMissingFolderIsNothingToDo) {
     PrivateTempDir tmp;
     DeleteFolderContents(tmp.Path("missing"));
