@@ -15,7 +15,7 @@
 namespace {
 
 const QString kAppTitle = QStringLiteral("Pelmark");
-const QString kCompanyLine = QStringLiteral("Repairs damaged OpenDocument presentations.");
+const QString kCompanyLine = QStringLiteral("Repair tool for damaged presentations");
 
 // The box is laid out in dialog units of its 8-point font: 1.5 pixels across,
 // 1.625 down, which makes the 234 x 201 box just the size of its picture.

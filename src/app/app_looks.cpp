@@ -98,7 +98,7 @@ QString SheetOf(const LookColors& c) {
                  .arg(c.radius);
     sheet += QStringLiteral(
                  "QPushButton { background: %1; color: %2; border: 1px solid %3; "
-                 "border-radius: %4px; padding: 2px 6px; }\n")
+                 "border-radius: %4px; padding: 2px 3px; }\n")
                  .arg(button, QLatin1String(c.buttonText), QLatin1String(c.border))
                  .arg(c.radius);
     sheet +=

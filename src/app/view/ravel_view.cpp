@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
@@ -60,6 +61,8 @@ CRavelView::CRavelView(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
 
     m_fontLabel = FontOfCellHeight(QStringLiteral("Times New Roman"), 18, QFont::Normal);
     m_fontHeading = FontOfCellHeight(QStringLiteral("Arial"), 16, QFont::Bold);
+    // The dialog font of the original buttons: 8 points, a 13-pixel line.
+    m_fontButton = FontOfCellHeight(QStringLiteral("Arial"), 13, QFont::Normal);
     m_bmpHeaderLeft = LoadPixmap(QStringLiteral(":/bitmap/316.png"));
     m_bmpHeaderFill = LoadPixmap(QStringLiteral(":/bitmap/315.png"));
     m_bmpFooterFill = LoadPixmap(QStringLiteral(":/bitmap/312.png"));
@@ -77,6 +80,7 @@ CRavelView::~CRavelView() = default;
 QPushButton* CRavelView::CreateImageButton(const QString& caption, const QString& tooltip,
                                            const QString& image, const QSize& imageSize, int id) {
     auto* button = new QPushButton(caption, this);
+    button->setFont(m_fontButton);
     button->setToolTip(tooltip);
     const QPixmap picture = LoadPixmap(image);
     if (!picture.isNull()) {
@@ -167,7 +171,10 @@ void CRavelView::CreateControls() {
     m_wndHint->viewport()->setAutoFillBackground(false);
     m_wndHint->setStyleSheet(
         QStringLiteral("QTextEdit { background: transparent; border: none; }"));
-    m_wndHint->document()->setDefaultFont(QFont(QStringLiteral("Arial"), 9));
+    // Arial 9 points: a 14-pixel line, so the three lines of a hint fit the pane.
+    m_fontHint = FontOfCellHeight(QStringLiteral("Arial"), 14, QFont::Normal);
+    m_wndHint->document()->setDefaultFont(m_fontHint);
+    m_wndHint->setLineWrapMode(QTextEdit::NoWrap);
     m_wndHint->document()->setDocumentMargin(1);
     DoSetHintText(kStartHintText, kStartHintRanges);
     m_wndHint->setReadOnly(true);
@@ -296,7 +303,48 @@ void CRavelView::LayoutControls(int cx, int cy) {
     place(m_btnStop, l.stopButton);
     place(m_btnExit, l.exitButton);
     place(m_wndHint, l.hintPane);
+    // A label text longer than its fixed place gets a smaller font rather than
+    // losing its end.
+    FitLabelFont(m_lblDestination, m_fontHeading);
+    FitLabelFont(m_lblPreview, m_fontHeading);
+    FitLabelFont(m_lblFileProgress, m_fontLabel);
+    FitLabelFont(m_lblTotalProgress, m_fontLabel);
+    FitHintFont();
     update();
+}
+
+void CRavelView::FitLabelFont(QLabel* label, const QFont& font) {
+    if (!label) return;
+    QFont fitted = font;
+    int pixels = fitted.pixelSize();
+    while (pixels > 8 &&
+           QFontMetrics(fitted).horizontalAdvance(label->text()) > label->width() - 2) {
+        fitted.setPixelSize(--pixels);
+    }
+    if (label->font() != fitted) label->setFont(fitted);
+}
+
+void CRavelView::FitHintFont() {
+    if (!m_wndHint || m_wndHint->width() <= 0) return;
+    // The pane cannot scroll: every line of the hint, bold words included, has
+    // to fit its width and all lines its height.
+    const QStringList lines = m_wndHint->toPlainText().split(QLatin1Char('\n'));
+    const qreal margin = 2 * m_wndHint->document()->documentMargin() + 2;
+    QFont fitted = m_fontHint;
+    for (int pixels = m_fontHint.pixelSize(); pixels > 8; --pixels) {
+        fitted.setPixelSize(pixels);
+        QFont bold = fitted;
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= m_wndHint->width() - margin &&
+            metrics.lineSpacing() * lines.size() <= m_wndHint->height() - margin)
+            break;
+    }
+    if (m_wndHint->document()->defaultFont() != fitted)
+        m_wndHint->document()->setDefaultFont(fitted);
 }
 
 void CRavelView::resizeEvent(QResizeEvent* event) {

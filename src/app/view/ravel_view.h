@@ -164,6 +164,8 @@ private:
                                    const QString& image, const QSize& imageSize, int id);
     void LayoutControls(int cx, int cy);
     ProgressRows VisibleProgressRows() const;
+    static void FitLabelFont(QLabel* label, const QFont& font);
+    void FitHintFont();
 
     // Hover texts into status pane 0.
     void HoverOver(QWidget* target, const QMouseEvent* event);
@@ -218,6 +220,8 @@ private:
     // Drawing resources.
     QFont m_fontLabel;
     QFont m_fontHeading;
+    QFont m_fontButton;
+    QFont m_fontHint;
     QPixmap m_bmpHeaderLeft;  // 316
     QPixmap m_bmpHeaderFill;  // 315
     QPixmap m_bmpFooterFill;  // 312

@@ -77,6 +77,7 @@ void CRavelView::DoSetHintText(const QString& text, const std::vector<HintRange>
         cursor.setPosition(end, QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(bold);
     }
+    FitHintFont();
 }
 
 void CRavelView::SetHintText(const QString& text, const std::vector<HintRange>& boldRanges) {
