@@ -10,6 +10,9 @@
 #include "packaging/package_writer.h"
 #include "packaging/private_temp_test.h"
 #include "packaging/zip_layout_reader.h"
+#include "recovery/entry_extraction.h"
+#include "recovery/entry_scanner.h"
+#include "support/recording_job_view.h"
 
 namespace {
 
@@ -199,6 +202,27 @@ TEST_F(FolderPackerTest, EveryMemberReadsBackThroughTheLayout) {
             << name.toStdString();
         EXPECT_TRUE(ok) << name.toStdString();
     }
+}
+
+// The repair side reads what the writer wrote: scanned and extracted again,
+// the package gives back the very files it was made from.
+TEST_F(FolderPackerTest, RepairScannerRecoversEveryFile) {
+    MakePresentation(Path("work"));
+    FolderPacker packer;
+    ASSERT_TRUE(packer.PackFolder(Path("work"), Path("out/p.odp")));
+
+    JobControl control;
+    RecordingJobView view({Path("out/p.odp")});
+    JobParams params{&control, &view, false};
+    control.SetProcessRunning(1);
+    ASSERT_EQ(ScanPackage(Path("out/p.odp"), &params), 1);
+    ASSERT_EQ(view.EntryCount(), 10);
+    MakeFolder(Path("again"));
+    ASSERT_EQ(ExtractEntries(Path("again"), Path("out/p.odp"), &params), 1);
+    for (const QString& name : MemberNames(Path("out/p.odp")))
+        EXPECT_EQ(ReadBytes(Path("again/") + name), ReadBytes(Path("work/") + name))
+            << name.toStdString();
+    EXPECT_TRUE(view.messages.empty());
 }
 
 }  // namespace
