@@ -28,9 +28,10 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
 
     const QString workingFolder = WorkingFolderOf(path, row);
     if (rootUsable) platform::CreateFolder(workingFolder);
-    if (!rootUsable || ExtractEntries(workingFolder, path, params) == 0) {
-        // Nothing was recovered: marking the row repaired would let Save write
-        // an empty package and call it saved.
+    if (!rootUsable || !platform::FolderExists(workingFolder) ||
+        ExtractEntries(workingFolder, path, params) == 0) {
+        // Nothing was recovered, or there is nowhere to put it: marking the row
+        // repaired would let Save write an empty package and call it saved.
         LogExtractionFailed(view, path, " ");
         view->SetFileRowData(row, 0);
         return;

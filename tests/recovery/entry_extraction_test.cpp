@@ -1,6 +1,7 @@
 #include "recovery/entry_extraction.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
@@ -267,6 +268,22 @@ TEST(ExtractEntry, ReplacesAnEarlierFileButNeverAFolder) {
     ASSERT_EQ(platform::CreateFolder(folder + "taken/inner"), 0);
     ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "taken");
     EXPECT_EQ(Tree(folder), QStringList({"member", "taken/", "taken/inner/"}));
+}
+
+TEST(ExtractEntry, InflatesStraightFromThePackageWhenNoTemporaryFileCanBeMade) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("in/p.odp");
+    const QString folder = tmp.Path("out/w/");
+    ASSERT_EQ(platform::CreateFolder(tmp.Path("in")), 0);
+    ASSERT_EQ(platform::CreateFolder(tmp.Path("out")), 0);
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    const PackageBuilder b = PackageBuilder().Deflated("m", kSlides);
+    ASSERT_TRUE(b.WriteTo(package));
+    ASSERT_TRUE(QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::ExeOwner));
+    ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "member");
+    QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(ReadAll(folder + "member"), kSlides);
 }
 
 TEST(ExtractEntry, AMissingPackageWritesNothing) {

@@ -224,6 +224,21 @@ TEST_F(RepairJob, WritesNothingThroughARootThatBecameALink) {
                                     kSupportMail + " for further assitance.\r\n");
 }
 
+TEST_F(RepairJob, AWorkingFolderThatCannotBeMadeIsNoRepair) {
+    // The root lies below a plain file, so no folder can be made there.
+    QFile(tmp.Path("plain-file")).open(QIODevice::WriteOnly);
+    SetWorkingRootOverride(tmp.Path("plain-file/ImpTmp"));
+    const QString plan = Package("plan.odp");
+    RecordingJobView view({plan});
+    Run(view);
+    SetWorkingRootOverride(QString());
+
+    EXPECT_EQ(RowMarks(view), std::vector<int>{0});
+    ASSERT_EQ(view.log.size(), 6u);
+    EXPECT_EQ(view.log[3].text, plan + " extraction of file failed. Please contact at " +
+                                    kSupportMail + " for further assitance.\r\n");
+}
+
 TEST_F(RepairJob, AStopDuringTheThirdOfFiveFilesFinishesItAndSkipsTheRest) {
     QStringList paths;
     for (int i = 1; i <= 5; ++i) paths << Package(QString("talk%1.odp").arg(i));
