@@ -2,12 +2,18 @@
 // and the states of buttons, menu items and toolbar buttons before, during and
 // after a run.
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTextEdit>
+#include <QTimer>
+#include <atomic>
+#include <thread>
 
 #include "app/controls/est_progress_ctrl.h"
 #include "app/controls/file_list_model.h"
@@ -15,6 +21,7 @@
 #include "app/controls/prompt_edit.h"
 #include "app/main_frame.h"
 #include "app/view/ravel_view.h"
+#include "htmlbox/message_call.h"
 #include "recovery/job_control.h"
 #include "window_fixture.h"
 
@@ -310,6 +317,50 @@ TEST_F(WindowJobsTest, SaveIsRefusedWhileAJobRuns) {
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "Please stop the running process before saving the file(s).");
     EXPECT_FALSE(m_view->IsWorkerAlive());
+}
+
+}  // namespace
+
+namespace {
+
+// A box the worker raises is shown by the user-interface thread without
+// disabling the window; the worker waits for the answer.
+TEST_F(WindowJobsTest, WorkerMessageLeavesTheWindowUsable) {
+    CreateWindow();
+    SetMessageAnswerHook({});  // a real box this time
+    std::atomic<int> answer{-1};
+    // The box runs its own event loop on the user-interface thread, so it is
+    // looked at and answered from a timer inside that loop.
+    bool seen = false, windowEnabled = false, noModal = false, workerWaited = false;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top == m_frame.get() || !top->isVisible() || !qobject_cast<QDialog*>(top)) continue;
+            seen = true;
+            windowEnabled = m_frame->isEnabled();
+            noModal = QApplication::activeModalWidget() == nullptr;
+            workerWaited = answer.load() == -1;
+            look.stop();
+            QTest::keyClick(top, Qt::Key_Escape);
+            return;
+        }
+    });
+    look.start(10);
+    std::thread worker([&] { answer = m_view->ShowMessage("From the worker", kMsgInfo); });
+    for (int i = 0; i < 500 && answer.load() == -1; ++i) QTest::qWait(10);
+    look.stop();
+    if (answer.load() == -1) {
+        // Do not leave the worker blocked behind a box nobody found.
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(top)) dialog->reject();
+        QTest::qWait(50);
+    }
+    worker.join();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(windowEnabled);
+    EXPECT_TRUE(noModal);
+    EXPECT_TRUE(workerWaited) << "the worker waits for the answer";
+    EXPECT_EQ(answer.load(), kAnswerCancel);
 }
 
 }  // namespace

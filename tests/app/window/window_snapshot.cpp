@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTimer>
 #include <cstdio>
 
@@ -66,6 +68,20 @@ int main(int argc, char** argv) {
         view->OnShowPreview(0);
     }
     grab("5-preview");
+
+    // The File menu, open.
+    QMenu* file = frame.menuBar()->actions().value(0)->menu();
+    file->popup(frame.mapToGlobal(QPoint(0, frame.menuBar()->height())));
+    QApplication::processEvents();
+    file->grab().save(out + "/7-file-menu.png");
+    file->hide();
+
+    // A few looks side by side: the top of the window in each.
+    for (int look : {210, 212, 216, 218}) {
+        frame.OnApplicationLook(look);
+        QApplication::processEvents();
+        frame.grab(QRect(0, 0, 1280, 200)).save(out + QStringLiteral("/8-look-%1.png").arg(look));
+    }
 
     CAboutDlg about(&frame);
     about.show();
