@@ -118,6 +118,8 @@ protected:
 
 TEST_F(WindowJobsTest, RepairRunFromTheWindow) {
     CreateWindow();
+    // The plain log of the engine, without the completion step's line.
+    m_frame->Action(ID_FILE_COMPLETE_PACKAGES)->setChecked(false);
     const QStringList paths = ThreePackages();
     SelectFiles(paths);
     // Files listed, not yet repaired.
@@ -183,6 +185,8 @@ TEST_F(WindowJobsTest, RepairRunFromTheWindow) {
 
 TEST_F(WindowJobsTest, StopBetweenFiles) {
     CreateWindow();
+    // The plain log of the engine, without the completion step's line.
+    m_frame->Action(ID_FILE_COMPLETE_PACKAGES)->setChecked(false);
     const QStringList paths = ThreePackages();
     SelectFiles(paths);
     // Press Stop, and answer Yes, as the first file's block ends.
@@ -307,6 +311,21 @@ TEST_F(WindowJobsTest, SaveRunFromTheWindow) {
               "File(s) saving process has been completed.Saved file(s) location is:<br><a href='" +
                   Tmp("out") + "'>" + Tmp("out") + "</a>");
     EXPECT_EQ(m_messages.back().style, 64);
+}
+
+TEST_F(WindowJobsTest, CompletionSwitchIsReadAtEachRepairStart) {
+    CreateWindow();
+    // No manifest in the package: completing it writes one.
+    SelectFiles({WritePackage("plain.odp", {{"content.xml", "<x/>"}})});
+    const QString manifest = WorkingRoot() + "/plain.odp0/META-INF/manifest.xml";
+    ASSERT_TRUE(m_frame->Action(ID_FILE_COMPLETE_PACKAGES)->isChecked());
+    ASSERT_TRUE(RunJob([this] { m_view->OnRepairFiles(); }));
+    EXPECT_TRUE(QFileInfo::exists(manifest));
+
+    m_frame->Action(ID_FILE_COMPLETE_PACKAGES)->setChecked(false);
+    ASSERT_TRUE(RunJob([this] { m_view->OnRepairFiles(); }));
+    EXPECT_EQ(m_view->FileModel()->ItemData(0), 1);
+    EXPECT_FALSE(QFileInfo::exists(manifest));
 }
 
 TEST_F(WindowJobsTest, SaveIsRefusedWhileAJobRuns) {
