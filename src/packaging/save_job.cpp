@@ -1,6 +1,6 @@
 #include "packaging/save_job.h"
 
-#include "packaging/folder_packer.h"
+#include "packaging/repaired_folder_packer.h"
 #include "packaging/media_copy.h"
 #include "platform/folders.h"
 #include "platform/output_files.h"
@@ -57,8 +57,8 @@ void SaveRow(JobView* view, const QString& path, int row, const QString& destina
         failure =
             "its repaired files are no longer in " + workingFolder + "; please repair it again";
     } else {
-        FolderPacker packer;
-        if (!packer.PackFolder(workingFolder, packagePath)) failure = packer.LastError();
+        RepairedFolderPacker packer;
+        if (!packer.PackRepairedFolder(workingFolder, packagePath)) failure = packer.LastError();
     }
 
     if (view->IsExtractMediaChecked()) {

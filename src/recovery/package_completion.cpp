@@ -32,6 +32,7 @@ bool IsWellFormed(const QByteArray& xml) {
 // office:version of the document element, e.g. "1.3"; empty when absent.
 QString OfficeVersion(const QByteArray& contentXml) {
     QXmlStreamReader reader(contentXml);
+    reader.setNamespaceProcessing(false);  // prefixes as written; a cut document may lack them
     while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement)
             return reader.attributes().value("office:version").toString();
@@ -60,6 +61,7 @@ bool IsSafeMemberName(const QString& name) {
 // Pictures inside the package that the document refers to, in document order.
 void CollectPictureReferences(const QByteArray& xml, QStringList* names) {
     QXmlStreamReader reader(xml);
+    reader.setNamespaceProcessing(false);
     while (!reader.atEnd()) {
         // A cut document is read as far as it goes.
         if (reader.readNext() != QXmlStreamReader::StartElement) continue;

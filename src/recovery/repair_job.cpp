@@ -4,6 +4,7 @@
 #include "recovery/entry_extraction.h"
 #include "recovery/entry_scanner.h"
 #include "recovery/job_view.h"
+#include "recovery/package_completion.h"
 
 namespace {
 
@@ -37,8 +38,11 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
         return;
     }
 
-    // The members are out: steps that complete a recovered package go here,
-    // before the file is reported as repaired.
+    // The members are out: make the package one that office programs open.
+    if (params->completePackages) {
+        const QString done = CompletionLogLine(path, CompletePackage(workingFolder));
+        if (!done.isEmpty()) view->AppendLog(done, kLogBlack);
+    }
 
     view->AppendLog(path + " preview of file is available....\r\n", kLogBlack);
     view->AppendLog(path + "  Repaired....\r\n", kLogGreen);

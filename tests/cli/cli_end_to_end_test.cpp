@@ -95,6 +95,67 @@ TEST_F(CliEndToEnd, RepairsTheDamagedSampleIntoAPackageWithEveryMember) {
     EXPECT_TRUE(QDir(m_dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
+// A copy cut short inside the last picture: the picture and the manifest after it are lost.
+QString CutInsideLastPicture(const QString& damaged, const QString& cut) {
+    QFile in(damaged);
+    in.open(QIODevice::ReadOnly);
+    QByteArray bytes = in.readAll();
+    bytes.truncate(bytes.indexOf("Pictures/team.png") + 17 + 200);
+    QFile out(cut);
+    out.open(QIODevice::WriteOnly);
+    out.write(bytes);
+    return cut;
+}
+
+TEST_F(CliEndToEnd, ACutPackageGetsItsManifestBackAndAStandInForTheLostPicture) {
+    if (QStandardPaths::findExecutable("unzip").isEmpty()) GTEST_SKIP() << "unzip is not installed";
+    const QString cut = CutInsideLastPicture(m_samples + "/quarterly-review-damaged.odp",
+                                             m_dir.filePath("cut-talk.odp"));
+    const CliRun run = RunCli({"-o", m_out, cut});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(cut + " file is closed....\n" + cut +
+                                 " file is completed: manifest rebuilt, 1 lost picture(s) replaced "
+                                 "by a placeholder....\n" + cut + " preview of file is available"))
+        << run.out.toStdString();
+
+    const QString repaired = m_out + "/TORVEX_cut-talk.odp";
+    EXPECT_FALSE(Unzip({"-tq", repaired}).contains("unzip failed"));
+    const QString manifest = QString::fromUtf8(Unzip({"-p", repaired, "META-INF/manifest.xml"}));
+    EXPECT_TRUE(manifest.contains("manifest:version=\"1.2\"")) << manifest.toStdString();
+    QStringList members = QString::fromUtf8(Unzip({"-Z1", repaired})).split('\n', Qt::SkipEmptyParts);
+    members.removeAll("mimetype");
+    members.removeAll("META-INF/manifest.xml");
+    for (const QString& member : members)
+        EXPECT_TRUE(manifest.contains("manifest:full-path=\"" + member + "\"")) << member.toStdString();
+    EXPECT_TRUE(members.contains("Pictures/team.png"));
+    EXPECT_TRUE(Unzip({"-p", repaired, "Pictures/team.png"}).startsWith("\x89PNG"));
+
+    // The media folder only ever holds what was really recovered.
+    const QDir media(m_out + "/cut-talk.odp_MediaContent");
+    EXPECT_EQ(media.entryList(QDir::Files, QDir::Name),
+              QStringList({"chart.png", "site.png", "thumbnail.png"}));
+}
+
+TEST_F(CliEndToEnd, NoCompleteGivesThePlainRepair) {
+    if (QStandardPaths::findExecutable("unzip").isEmpty()) GTEST_SKIP() << "unzip is not installed";
+    const QString cut = CutInsideLastPicture(m_samples + "/quarterly-review-damaged.odp",
+                                             m_dir.filePath("cut-talk.odp"));
+    const CliRun run = RunCli({"--no-complete", "-o", m_out, cut});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("completed:"));
+    EXPECT_TRUE(run.out.contains(cut + " file is closed....\n" + cut + " preview of file is available"));
+    const QStringList members =
+        QString::fromUtf8(Unzip({"-Z1", m_out + "/TORVEX_cut-talk.odp"})).split('\n', Qt::SkipEmptyParts);
+    EXPECT_FALSE(members.contains("META-INF/manifest.xml"));
+    EXPECT_FALSE(members.contains("Pictures/team.png"));
+}
+
+TEST_F(CliEndToEnd, AnIntactPackageGetsNoCompletionLine) {
+    const CliRun run = RunCli({"-o", m_out, m_samples + "/quarterly-review.odp"});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.out.contains("completed:")) << run.out.toStdString();
+}
+
 TEST_F(CliEndToEnd, NoMediaLeavesOnlyThePackage) {
     const CliRun run = RunCli({"--no-media", "-o", m_out, m_samples + "/quarterly-review.odp"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

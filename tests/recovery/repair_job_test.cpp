@@ -91,8 +91,10 @@ protected:
         return path;
     }
 
-    void Run(RecordingJobView& view) {
+    // The plain repair; the completion step has tests of its own below.
+    void Run(RecordingJobView& view, bool complete = false) {
         JobParams params{&control, &view};
+        params.completePackages = complete;
         ASSERT_TRUE(BeginRepairRun(&params));
         EXPECT_EQ(control.IsProcessRunning(), 1);
         EXPECT_EQ(RepairWorker(&params), 1);
@@ -319,6 +321,47 @@ TEST_F(RepairJob, ASecondRunStartsAfreshAndUnmarksAPackageThatIsGone) {
     EXPECT_TRUE(platform::FileExists(Root() + "/kept.odp0/content.xml"));
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].text, platform::ErrorText(ENOENT));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RepairJob, CompletionLeavesAnIntactPackageAsThePlainRepairDoes) {
+    const QString path = tmp.Path("in/intact.odp");
+    PackageBuilder()
+        .Stored("mimetype", "application/vnd.oasis.opendocument.presentation")
+        .Deflated("content.xml", kSlides + "<draw:image xlink:href=\"Pictures/1000.png\"/>")
+        .Deflated("Pictures/1000.png", "png")
+        .Deflated("META-INF/manifest.xml",
+                  "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:"
+                  "manifest:1.0\"/>")
+        .CentralDirectory()
+        .WriteTo(path);
+    RecordingJobView plain({path});
+    Run(plain, false);
+    const QStringList plainTree = Tree(Root());
+    RecordingJobView completed({path});
+    Run(completed, true);
+
+    EXPECT_EQ(completed.log, plain.log);
+    EXPECT_EQ(Tree(Root()), plainTree);
+    EXPECT_EQ(Tree(Root()), QStringList({"intact.odp0/", "intact.odp0/content.xml",
+                                         "intact.odp0/META-INF/", "intact.odp0/META-INF/manifest.xml",
+                                         "intact.odp0/mimetype", "intact.odp0/Pictures/",
+                                         "intact.odp0/Pictures/1000.png"}));
+}
+
+TEST_F(RepairJob, CompletionReportsWhatItDidAfterTheClosedLine) {
+    const QString path = Package("cut.odp");  // no manifest
+    RecordingJobView view({path});
+    Run(view, true);
+    ASSERT_GE(view.log.size(), 5u);
+    EXPECT_EQ(view.log[2].text, path + " file is closed....\r\n");
+    EXPECT_EQ(view.log[3].text, path + " file is completed: manifest rebuilt....\r\n");
+    EXPECT_EQ(view.log[3].color, kLogBlack);
+    EXPECT_EQ(view.log[4].text, path + " preview of file is available....\r\n");
+    EXPECT_TRUE(platform::FileExists(Root() + "/cut.odp0/META-INF/manifest.xml"));
 }
 
 }  // namespace

@@ -81,3 +81,9 @@ public:
     void ShowPreviewState(const QString& path, int state) override;
     int ShowMessage(const QString& text, int style, bool ownedByView) override;
 };
+
+// Readable log lines in test failures.
+#include <ostream>
+inline void PrintTo(const RecordingJobView::LogLine& line, std::ostream* os) {
+    *os << "{\"" << line.text.toStdString() << "\", 0x" << std::hex << line.color << std::dec << "}";
+}
