@@ -27,7 +27,8 @@ QStringList AbsoluteUniquePaths(const QStringList& files, QTextStream& err) {
     for (const QString& file : files) {
         const QString path = QFileInfo(file).absoluteFilePath();
         bool known = false;
-        for (const QString& listed : paths) known = known || listed.compare(path, Qt::CaseInsensitive) == 0;
+        for (const QString& listed : paths)
+            known = known || listed.compare(path, Qt::CaseInsensitive) == 0;
         if (known) {
             err << "Pelmark: " << path << "already exist in the list.\n";
             continue;
@@ -61,9 +62,9 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    const QString destination = QFileInfo(options->destination.isEmpty() ? QDir::currentPath()
-                                                                          : options->destination)
-                                    .absoluteFilePath();
+    const QString destination =
+        QFileInfo(options->destination.isEmpty() ? QDir::currentPath() : options->destination)
+            .absoluteFilePath();
     if (!platform::FolderExists(destination)) {
         err << "pelmark-cli: " << destination << " is not an existing folder\n";
         return kExitUsage;

@@ -4,7 +4,8 @@
 
 QString MarkupToPlainText(const QString& markup) {
     QString text = markup;
-    static const QRegularExpression lineBreak("<br\\s*/?>", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak("<br\\s*/?>",
+                                              QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag("<[^>]*>");
     text.replace(lineBreak, "\n");
     text.remove(tag);

@@ -23,7 +23,9 @@ void TerminalJobView::AppendLog(const QString& text, LogColor color) {
     if (color == kLogRed) m_sawRedLine = true;
     if (m_colour) {
         // Bold like the window's log, in the line's colour.
-        const char* start = color == kLogRed ? "\x1b[1;31m" : color == kLogGreen ? "\x1b[1;32m" : "\x1b[1m";
+        const char* start = color == kLogRed     ? "\x1b[1;31m"
+                            : color == kLogGreen ? "\x1b[1;32m"
+                                                 : "\x1b[1m";
         const bool newline = line.endsWith('\n');
         if (newline) line.chop(1);
         m_out << start << line << "\x1b[0m" << (newline ? "\n" : "");

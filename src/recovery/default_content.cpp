@@ -1,6 +1,7 @@
 #include "recovery/default_content.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
 #include <exception>
 
 #include "platform/files.h"
@@ -9,6 +10,26 @@
 namespace {
 // An extracted content.xml longer than this is kept as it is.
 constexpr int64_t kShortContentBytes = 3458;
+
+// A short content.xml that is nevertheless a whole document: a small talk
+// written by a lean tool. Replacing it would throw its slides away; one that
+// was cut short is never well-formed, so it still makes way.
+bool IsCompleteContentDocument(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QXmlStreamReader reader(&file);
+    bool rootSeen = false;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && !rootSeen) {
+            rootSeen = true;
+            if (reader.namespaceUri() !=
+                    QLatin1String("urn:oasis:names:tc:opendocument:xmlns:office:1.0") ||
+                reader.name() != QLatin1String("document-content"))
+                return false;
+        }
+    }
+    return rootSeen && !reader.hasError();
+}
 }  // namespace
 
 QByteArray DefaultContentDocument() {
@@ -30,6 +51,7 @@ int EnsureContentDocument(const QString& workingFolder) {
             platform::ReadOnlyFile existing;
             if (existing.Open(path) == 0 && existing.Size() > kShortContentBytes) return 1;
             existing.Close();
+            if (IsCompleteContentDocument(path)) return 1;
             // A short or unreadable one makes way; where it cannot be deleted
             // it is overwritten below.
             platform::DeleteFile(path);

@@ -88,10 +88,18 @@ QString MediaTypeOf(const QString& name) {
     const QString ext = name.section('.', -1).toLower();
     if (!name.contains('.')) return {};
     static const std::pair<const char*, const char*> kTypes[] = {
-        {"xml", "text/xml"},        {"png", "image/png"},     {"jpg", "image/jpeg"},
-        {"jpeg", "image/jpeg"},     {"gif", "image/gif"},     {"svg", "image/svg+xml"},
-        {"bmp", "image/bmp"},       {"tif", "image/tiff"},    {"tiff", "image/tiff"},
-        {"emf", "image/x-emf"},     {"wmf", "image/x-wmf"},   {"svm", "image/x-svm"},
+        {"xml", "text/xml"},
+        {"png", "image/png"},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"gif", "image/gif"},
+        {"svg", "image/svg+xml"},
+        {"bmp", "image/bmp"},
+        {"tif", "image/tiff"},
+        {"tiff", "image/tiff"},
+        {"emf", "image/x-emf"},
+        {"wmf", "image/x-wmf"},
+        {"svm", "image/x-svm"},
         {"rdf", "application/rdf+xml"},
     };
     for (const auto& [extension, type] : kTypes)
@@ -181,7 +189,8 @@ CompletionResult CompletePackage(const QString& workingFolder) {
     const QString manifestPath = folder + '/' + kManifestName;
     if (!IsWellFormed(ReadWhole(manifestPath))) {
         QString mediaType = QString::fromLatin1(ReadWhole(folder + "/mimetype")).trimmed();
-        if (!mediaType.startsWith("application/vnd.oasis.opendocument.")) mediaType = kDefaultMediaType;
+        if (!mediaType.startsWith("application/vnd.oasis.opendocument."))
+            mediaType = kDefaultMediaType;
         const QString version = OfficeVersion(content);
         QStringList members;
         ListFilesBelow(folder, QString(), &members);
@@ -202,6 +211,7 @@ QString CompletionLogLine(const QString& packagePath, const CompletionResult& re
     QStringList done;
     if (result.manifestRebuilt) done << "manifest rebuilt";
     if (!result.lostPictures.isEmpty())
-        done << QString("%1 lost picture(s) replaced by a placeholder").arg(result.lostPictures.size());
+        done << QString("%1 lost picture(s) replaced by a placeholder")
+                    .arg(result.lostPictures.size());
     return packagePath + " file is completed: " + done.join(", ") + "....\r\n";
 }

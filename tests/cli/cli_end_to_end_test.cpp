@@ -82,7 +82,8 @@ TEST_F(CliEndToEnd, RepairsTheDamagedSampleIntoAPackageWithEveryMember) {
     got.sort();
     EXPECT_EQ(got, want);
     for (const QString& member : want)
-        EXPECT_EQ(Unzip({"-p", repaired, member}), Unzip({"-p", intact, member})) << member.toStdString();
+        EXPECT_EQ(Unzip({"-p", repaired, member}), Unzip({"-p", intact, member}))
+            << member.toStdString();
 
     // Pictures are copied flat beside the package; the damaged file is untouched.
     const QDir media(m_out + "/quarterly-review-damaged.odp_MediaContent");
@@ -92,7 +93,8 @@ TEST_F(CliEndToEnd, RepairsTheDamagedSampleIntoAPackageWithEveryMember) {
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), damagedBefore);
     // The private working folder is gone.
-    EXPECT_TRUE(QDir(m_dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    EXPECT_TRUE(
+        QDir(m_dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 // A copy cut short inside the last picture: the picture and the manifest after it are lost.
@@ -115,18 +117,21 @@ TEST_F(CliEndToEnd, ACutPackageGetsItsManifestBackAndAStandInForTheLostPicture) 
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(cut + " file is closed....\n" + cut +
                                  " file is completed: manifest rebuilt, 1 lost picture(s) replaced "
-                                 "by a placeholder....\n" + cut + " preview of file is available"))
+                                 "by a placeholder....\n" +
+                                 cut + " preview of file is available"))
         << run.out.toStdString();
 
     const QString repaired = m_out + "/TORVEX_cut-talk.odp";
     EXPECT_FALSE(Unzip({"-tq", repaired}).contains("unzip failed"));
     const QString manifest = QString::fromUtf8(Unzip({"-p", repaired, "META-INF/manifest.xml"}));
     EXPECT_TRUE(manifest.contains("manifest:version=\"1.2\"")) << manifest.toStdString();
-    QStringList members = QString::fromUtf8(Unzip({"-Z1", repaired})).split('\n', Qt::SkipEmptyParts);
+    QStringList members =
+        QString::fromUtf8(Unzip({"-Z1", repaired})).split('\n', Qt::SkipEmptyParts);
     members.removeAll("mimetype");
     members.removeAll("META-INF/manifest.xml");
     for (const QString& member : members)
-        EXPECT_TRUE(manifest.contains("manifest:full-path=\"" + member + "\"")) << member.toStdString();
+        EXPECT_TRUE(manifest.contains("manifest:full-path=\"" + member + "\""))
+            << member.toStdString();
     EXPECT_TRUE(members.contains("Pictures/team.png"));
     EXPECT_TRUE(Unzip({"-p", repaired, "Pictures/team.png"}).startsWith("\x89PNG"));
 
@@ -143,9 +148,10 @@ TEST_F(CliEndToEnd, NoCompleteGivesThePlainRepair) {
     const CliRun run = RunCli({"--no-complete", "-o", m_out, cut});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_FALSE(run.out.contains("completed:"));
-    EXPECT_TRUE(run.out.contains(cut + " file is closed....\n" + cut + " preview of file is available"));
-    const QStringList members =
-        QString::fromUtf8(Unzip({"-Z1", m_out + "/TORVEX_cut-talk.odp"})).split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(
+        run.out.contains(cut + " file is closed....\n" + cut + " preview of file is available"));
+    const QStringList members = QString::fromUtf8(Unzip({"-Z1", m_out + "/TORVEX_cut-talk.odp"}))
+                                    .split('\n', Qt::SkipEmptyParts);
     EXPECT_FALSE(members.contains("META-INF/manifest.xml"));
     EXPECT_FALSE(members.contains("Pictures/team.png"));
 }

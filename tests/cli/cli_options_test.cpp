@@ -1,6 +1,7 @@
+#include "cli/cli_options.h"
+
 #include <gtest/gtest.h>
 
-#include "cli/cli_options.h"
 #include "cli/plain_text.h"
 
 namespace {
@@ -40,10 +41,17 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"one_file", {"a.odp"}, true, "", true, false, true, {"a.odp"}},
         OptionCase{"all_flags",
                    {"-o", "out", "--no-media", "--keep-work", "--no-complete", "a.odp", "b.odp"},
-                   true, "out", false, true, false, {"a.odp", "b.odp"}},
+                   true,
+                   "out",
+                   false,
+                   true,
+                   false,
+                   {"a.odp", "b.odp"}},
         OptionCase{"joined_output", {"-oout", "a.odp"}, true, "out", true, false, true, {"a.odp"}},
-        OptionCase{"long_output", {"--output=out", "a.odp"}, true, "out", true, false, true, {"a.odp"}},
-        OptionCase{"dash_dash_file", {"--", "--no-media"}, true, "", true, false, true, {"--no-media"}},
+        OptionCase{
+            "long_output", {"--output=out", "a.odp"}, true, "out", true, false, true, {"a.odp"}},
+        OptionCase{
+            "dash_dash_file", {"--", "--no-media"}, true, "", true, false, true, {"--no-media"}},
         OptionCase{"no_files", {"-o", "out"}, false, "", true, false, true, {}},
         OptionCase{"missing_folder", {"a.odp", "-o"}, false, "", true, false, true, {}},
         OptionCase{"unknown_option", {"--frobnicate", "a.odp"}, false, "", true, false, true, {}}),

@@ -1,3 +1,5 @@
+#include "recovery/package_completion.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -5,22 +7,23 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include "recovery/package_completion.h"
-
 namespace {
 
 const char* kPresentation = "application/vnd.oasis.opendocument.presentation";
 
 QString Content(const QString& version, const QString& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "<office:document-content "
+           "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
            "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
            "xmlns:xlink=\"http://www.w3.org/1999/xlink\"" +
            (version.isEmpty() ? QString() : " office:version=\"" + version + "\"") + ">" + body +
            "</office:document-content>";
 }
 
-QString Image(const QString& href) { return "<draw:image xlink:href=\"" + href + "\"/>"; }
+QString Image(const QString& href) {
+    return "<draw:image xlink:href=\"" + href + "\"/>";
+}
 
 struct ManifestEntry {
     QString path, mediaType, version;
@@ -44,7 +47,8 @@ Manifest ReadManifest(const QString& path) {
             m.version = a.value(ns, "version").toString();
         if (reader.name() == QLatin1String("file-entry"))
             m.entries.push_back({a.value(ns, "full-path").toString(),
-                                 a.value(ns, "media-type").toString(), a.value(ns, "version").toString()});
+                                 a.value(ns, "media-type").toString(),
+                                 a.value(ns, "version").toString()});
     }
     m.wellFormed = !reader.hasError();
     return m;
@@ -75,7 +79,8 @@ protected:
 TEST_F(CompletionTest, ACutPackageGetsAManifestAndStandInsForItsLostPictures) {
     Write("mimetype", kPresentation);
     Write("content.xml", Content("1.3", Image("Pictures/kept.png") + Image("Pictures/lost.png") +
-                                            Image("./Pictures/lost.png")).toUtf8());
+                                            Image("./Pictures/lost.png"))
+                             .toUtf8());
     Write("styles.xml", Content("1.3", Image("./Pictures/empty.jpg")).toUtf8());
     Write("Pictures/kept.png", "\x89PNG recovered");
     Write("Pictures/empty.jpg", "");
@@ -111,9 +116,10 @@ TEST_F(CompletionTest, ACutPackageGetsAManifestAndStandInsForItsLostPictures) {
         {"Pictures/empty.jpg", "image/jpeg"}, {"Thumbnails/thumbnail.png", "image/png"}};
     EXPECT_EQ(types, want);
 
-    EXPECT_EQ(CompletionLogLine("/talks/talk.odp", result),
-              "/talks/talk.odp file is completed: manifest rebuilt, 2 lost picture(s) replaced by a "
-              "placeholder....\r\n");
+    EXPECT_EQ(
+        CompletionLogLine("/talks/talk.odp", result),
+        "/talks/talk.odp file is completed: manifest rebuilt, 2 lost picture(s) replaced by a "
+        "placeholder....\r\n");
 }
 
 TEST_F(CompletionTest, AnIntactPackageIsLeftExactlyAsRecovered) {
@@ -130,7 +136,9 @@ TEST_F(CompletionTest, AnIntactPackageIsLeftExactlyAsRecovered) {
     EXPECT_EQ(Read(m_folder + "/META-INF/manifest.xml"), manifest);
     EXPECT_FALSE(QFile::exists(PlaceholderFolderOf(m_folder)));
     QStringList files;
-    for (const QString& f : QDir(m_folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) files << f;
+    for (const QString& f :
+         QDir(m_folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        files << f;
     EXPECT_EQ(files, QStringList({"content.xml", "META-INF", "Pictures"}));
 }
 
@@ -142,7 +150,8 @@ struct VersionCase {
     QString wantRootType;
 };
 
-class ManifestVersionTest : public CompletionTest, public ::testing::WithParamInterface<VersionCase> {};
+class ManifestVersionTest : public CompletionTest,
+                            public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(ManifestVersionTest, FollowsTheDocument) {
     const VersionCase& c = GetParam();
@@ -164,20 +173,20 @@ TEST_P(ManifestVersionTest, FollowsTheDocument) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ManifestVersionTest,
-    ::testing::Values(
-        VersionCase{"v13", "1.3", kPresentation, "1.3", kPresentation},
-        VersionCase{"v12", "1.2", kPresentation, "1.2", kPresentation},
-        VersionCase{"v11_has_none", "1.1", kPresentation, "", kPresentation},
-        VersionCase{"absent_has_none", "", QByteArray(), "", kPresentation},
-        VersionCase{"odf_text_kept", "1.2", "application/vnd.oasis.opendocument.text",
-                    "1.2", "application/vnd.oasis.opendocument.text"},
-        VersionCase{"garbage_mimetype", "1.2", "\x01\x02zip", "1.2", kPresentation}),
+    ::testing::Values(VersionCase{"v13", "1.3", kPresentation, "1.3", kPresentation},
+                      VersionCase{"v12", "1.2", kPresentation, "1.2", kPresentation},
+                      VersionCase{"v11_has_none", "1.1", kPresentation, "", kPresentation},
+                      VersionCase{"absent_has_none", "", QByteArray(), "", kPresentation},
+                      VersionCase{"odf_text_kept", "1.2", "application/vnd.oasis.opendocument.text",
+                                  "1.2", "application/vnd.oasis.opendocument.text"},
+                      VersionCase{"garbage_mimetype", "1.2", "\x01\x02zip", "1.2", kPresentation}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CompletionTest, ReferencesThatLeadOutsideThePackageAreIgnored) {
     Write("content.xml", Content("1.2", Image("Pictures/../../../etc/evil.png") +
                                             Image("http://example.com/Pictures/x.png") +
-                                            Image("/Pictures/abs.png")).toUtf8());
+                                            Image("/Pictures/abs.png"))
+                             .toUtf8());
     const CompletionResult result = CompletePackage(m_folder);
     EXPECT_TRUE(result.lostPictures.isEmpty());
     EXPECT_FALSE(QFile::exists(m_root.filePath("etc")));

@@ -109,6 +109,34 @@ INSTANTIATE_TEST_SUITE_P(DefaultContent, ContentThreshold,
                                            ThresholdCase{"Longer", 20000, true}),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// A short document that is whole stays; the same document cut short makes way.
+TEST(EnsureContentDocument, KeepsAShortDocumentThatIsWhole) {
+    const QByteArray whole =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" office:version=\"1.2\">"
+        "<office:body><office:presentation><draw:page draw:name=\"Only slide\"/>"
+        "</office:presentation></office:body></office:document-content>";
+    const struct {
+        QByteArray bytes;
+        bool kept;
+    } cases[] = {{whole, true},
+                 {whole.left(whole.size() - 10), false},
+                 {"<?xml version=\"1.0\"?><other/>", false}};
+    for (const auto& c : cases) {
+        PrivateTempDir tmp;
+        const QString folder = tmp.Path("talk.odp0");
+        ASSERT_EQ(platform::CreateFolder(folder), 0);
+        QFile f(folder + "/content.xml");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        EXPECT_EQ(EnsureContentDocument(folder), 1);
+        EXPECT_EQ(ReadAll(folder + "/content.xml"), c.kept ? c.bytes : DefaultContentDocument())
+            << c.bytes.toStdString();
+    }
+}
+
 TEST(EnsureContentDocument, TakesTheFolderWithOrWithoutATrailingSlash) {
     PrivateTempDir tmp;
     ASSERT_EQ(platform::CreateFolder(tmp.Path("w")), 0);
