@@ -15,49 +15,21 @@
 #include <vector>
 
 #include "platform/folders.h"
+#include "recovery/basic_job_view.h"
 #include "recovery/entry_extraction.h"
 #include "recovery/entry_scanner.h"
 #include "recovery/job_control.h"
-#include "recovery/job_view.h"
 #include "sample_presentation.h"
 
 namespace {
 
 // Keeps the entry table and ignores everything else the jobs show.
-class EntryTableView : public JobView {
+class EntryTableView : public BasicJobView {
 public:
-    void AppendLog(const QString&, LogColor) override {}
-    void SetLogText(const QString&) override {}
-    void SetHintText(const QString&, const std::vector<HintRange>&) override {}
-    void EnableRepairGroup(bool) override {}
-    void EnableSaveGroup(bool) override {}
-    void SetSelectEnabled(bool) override {}
-    void EnableSelectButton(bool) override {}
-    void EnableStopButton(bool) override {}
-    void ShowStopButton(bool) override {}
-    void ShowProgressGroup(int) override {}
-    void ShowTotalProgressOnly(int) override {}
-    void RelayoutView() override {}
-    void SetProgressRange(ProgressBar, uint16_t) override {}
-    void SetProgressPos(ProgressBar, int) override {}
-    int FileRowCount() override { return 0; }
-    QString FileRowText(int) override { return QString(); }
-    int FileRowData(int) override { return 0; }
-    void SetFileRowData(int, int) override {}
-    void ClearEntries() override { m_entries.clear(); }
-    void AppendEntry(const EntryInfo& entry) override { m_entries.push_back(entry); }
-    int EntryCount() override { return static_cast<int>(m_entries.size()); }
-    EntryInfo Entry(int row) override { return m_entries.at(row); }
-    QString DestinationText() override { return QString(); }
-    bool IsExtractMediaChecked() override { return false; }
-    void ShowPreviewState(const QString&, int) override {}
-    int ShowMessage(const QString& text, int, bool) override {
+    int ShowMessage(const QString& text, int style, bool ownedByView) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return kAnswerOk;
+        return BasicJobView::ShowMessage(text, style, ownedByView);
     }
-
-private:
-    std::vector<EntryInfo> m_entries;
 };
 
 double Median(std::vector<double> v) {

@@ -7,45 +7,20 @@
 #include <algorithm>
 #include <thread>
 
+#include "recovery/basic_job_view.h"
 #include "recovery/entry_scanner.h"
-#include "recovery/job_view.h"
 
 namespace {
 
-// A view that keeps only the entries; the log and the controls go nowhere.
-class EntryCountingView : public JobView {
+// A view that keeps only the entries and the messages; the log and the
+// controls go nowhere.
+class EntryCountingView : public BasicJobView {
 public:
-    std::vector<EntryInfo> entries;
     QStringList messages;
 
-    void AppendLog(const QString&, LogColor) override {}
-    void SetLogText(const QString&) override {}
-    void SetHintText(const QString&, const std::vector<HintRange>&) override {}
-    void EnableRepairGroup(bool) override {}
-    void EnableSaveGroup(bool) override {}
-    void SetSelectEnabled(bool) override {}
-    void EnableSelectButton(bool) override {}
-    void EnableStopButton(bool) override {}
-    void ShowStopButton(bool) override {}
-    void ShowProgressGroup(int) override {}
-    void ShowTotalProgressOnly(int) override {}
-    void RelayoutView() override {}
-    void SetProgressRange(ProgressBar, uint16_t) override {}
-    void SetProgressPos(ProgressBar, int) override {}
-    int FileRowCount() override { return 0; }
-    QString FileRowText(int) override { return {}; }
-    int FileRowData(int) override { return 0; }
-    void SetFileRowData(int, int) override {}
-    void ClearEntries() override { entries.clear(); }
-    void AppendEntry(const EntryInfo& entry) override { entries.push_back(entry); }
-    int EntryCount() override { return int(entries.size()); }
-    EntryInfo Entry(int row) override { return entries.at(size_t(row)); }
-    QString DestinationText() override { return {}; }
-    bool IsExtractMediaChecked() override { return false; }
-    void ShowPreviewState(const QString&, int) override {}
-    int ShowMessage(const QString& text, int, bool) override {
+    int ShowMessage(const QString& text, int style, bool ownedByView) override {
         messages << text;
-        return kAnswerOk;
+        return BasicJobView::ShowMessage(text, style, ownedByView);
     }
 };
 
@@ -81,8 +56,8 @@ int main(int argc, char* argv[]) {
         }
         best = std::min(best, timer.nsecsElapsed() / 1e9);
     }
-    out << "entries " << view.entries.size() << '\n';
-    for (const EntryInfo& e : view.entries)
+    out << "entries " << view.Entries().size() << '\n';
+    for (const EntryInfo& e : view.Entries())
         out << "  " << e.name << " " << e.compressedSize << " " << e.uncompressedSize << " @"
             << e.dataOffset << '\n';
     out << "bytes " << qint64(bytes) << '\n';

@@ -7,14 +7,11 @@
 
 TerminalJobView::TerminalJobView(const QStringList& packages, const QString& destination,
                                  bool extractMedia)
-    : m_destination(destination),
-      m_extractMedia(extractMedia),
+    : BasicJobView(packages, destination, extractMedia),
       m_colour(platform::IsTerminal(1)),
       m_progress(platform::IsTerminal(2)),
       m_out(stdout),
-      m_err(stderr) {
-    for (const QString& path : packages) m_rows.push_back({path, 0});
-}
+      m_err(stderr) {}
 
 void TerminalJobView::AppendLog(const QString& text, LogColor color) {
     ClearProgress();
@@ -79,12 +76,12 @@ void TerminalJobView::ClearProgress() {
     m_progressWidth = 0;
 }
 
-int TerminalJobView::ShowMessage(const QString& text, int style, bool) {
+int TerminalJobView::ShowMessage(const QString& text, int style, bool ownedByView) {
     ClearProgress();
     m_err << "Pelmark: " << MarkupToPlainText(text);
     if (style == kMsgQuestion) m_err << " [answered No]";
     m_err << '\n';
     m_err.flush();
     DrawProgress();
-    return style == kMsgQuestion ? kAnswerNo : kAnswerOk;
+    return BasicJobView::ShowMessage(text, style, ownedByView);
 }
