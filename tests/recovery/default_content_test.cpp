@@ -9,13 +9,9 @@
 #include "platform/folders.h"
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
+#include "support/test_files.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST(DefaultContentDocument, IsTheBuiltInDocumentByteForByte) {
     const QByteArray doc = DefaultContentDocument();
@@ -92,9 +88,7 @@ TEST_P(ContentThreshold, ReplacesOnlyAShortDocument) {
     ASSERT_EQ(platform::CreateFolder(folder), 0);
     const QByteArray existing(std::max(GetParam().existingBytes, 0), 'e');
     if (GetParam().existingBytes >= 0) {
-        QFile f(folder + "/content.xml");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(existing);
+        WriteBytes(folder + "/content.xml", existing);
     }
     EXPECT_EQ(EnsureContentDocument(folder), 1);
     EXPECT_EQ(ReadAll(folder + "/content.xml"),
@@ -127,10 +121,7 @@ TEST(EnsureContentDocument, KeepsAShortDocumentThatIsWhole) {
         PrivateTempDir tmp;
         const QString folder = tmp.Path("talk.odp0");
         ASSERT_EQ(platform::CreateFolder(folder), 0);
-        QFile f(folder + "/content.xml");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(c.bytes);
-        f.close();
+        WriteBytes(folder + "/content.xml", c.bytes);
         EXPECT_EQ(EnsureContentDocument(folder), 1);
         EXPECT_EQ(ReadAll(folder + "/content.xml"), c.kept ? c.bytes : DefaultContentDocument())
             << c.bytes.toStdString();

@@ -17,24 +17,9 @@
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
 #include "support/recording_job_view.h"
+#include "support/test_files.h"
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// Every file and folder below `folder`, relative, folders with a trailing "/".
-QStringList Tree(const QString& folder) {
-    QStringList names;
-    for (const auto& e : platform::ListFolder(folder)) {
-        names << e.name + (e.isFolder ? "/" : "");
-        if (e.isFolder)
-            for (const QString& inner : Tree(folder + '/' + e.name)) names << e.name + '/' + inner;
-    }
-    return names;
-}
 
 const QByteArray kSlides = QByteArray("<draw:page draw:name=\"page\"/>").repeated(200);
 
@@ -257,10 +242,7 @@ TEST(ExtractEntry, ReplacesAnEarlierFileButNeverAFolder) {
     ASSERT_TRUE(b.WriteTo(package));
     const QString folder = tmp.Path("w") + '/';
     ASSERT_EQ(platform::CreateFolder(folder), 0);
-    QFile old(folder + "member");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("an older and longer text");
-    old.close();
+    WriteBytes(folder + "member", "an older and longer text");
     ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "member");
     EXPECT_EQ(ReadAll(folder + "member"), "fresh");
 

@@ -11,24 +11,9 @@
 #include "platform/folders.h"
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
+#include "support/test_files.h"
 
 namespace {
-
-void Touch(const QString& path, const QByteArray& bytes = "x") {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
-QStringList Tree(const QString& folder) {
-    QStringList names;
-    for (const auto& e : platform::ListFolder(folder)) {
-        names << e.name + (e.isFolder ? "/" : "");
-        if (e.isFolder)
-            for (const QString& inner : Tree(folder + '/' + e.name)) names << e.name + '/' + inner;
-    }
-    return names;
-}
 
 TEST(JobControl, TheFlagIsWhatWasLastSet) {
     JobControl control;
@@ -79,9 +64,9 @@ TEST_P(DeleteFolderContentsTest, EmptiesTheFolderButKeepsIt) {
     ASSERT_EQ(platform::CreateFolder(root), 0);
     ASSERT_EQ(platform::CreateFolder(root + "/a"), 0);
     ASSERT_EQ(platform::CreateFolder(root + "/a/b"), 0);
-    Touch(root + "/top.xml");
-    Touch(root + "/.hidden");
-    Touch(root + "/a/b/deep.png");
+    WriteBytes(root + "/top.xml");
+    WriteBytes(root + "/.hidden");
+    WriteBytes(root + "/a/b/deep.png");
     DeleteFolderContents(GetParam().trailingSlash ? root + '/' : root);
     EXPECT_TRUE(platform::FolderExists(root));
     EXPECT_TRUE(Tree(root).isEmpty()) << Tree(root).join(' ').toStdString();
@@ -98,7 +83,7 @@ TEST(DeleteFolderContents, NeverFollowsALink) {
     const QString outside = tmp.Path("outside");
     ASSERT_EQ(platform::CreateFolder(root), 0);
     ASSERT_EQ(platform::CreateFolder(outside), 0);
-    Touch(outside + "/precious.txt");
+    WriteBytes(outside + "/precious.txt");
     ASSERT_TRUE(QFile::link(outside, root + "/to-folder"));
     ASSERT_TRUE(QFile::link(outside + "/precious.txt", root + "/to-file"));
 
@@ -110,7 +95,7 @@ TEST(DeleteFolderContents, NeverFollowsALink) {
 TEST(DeleteFolderContents, LeavesTheTargetOfALinkedFolderAlone) {
     PrivateTempDir tmp;
     ASSERT_EQ(platform::CreateFolder(tmp.Path("target")), 0);
-    Touch(tmp.Path("target/precious.txt"));
+    WriteBytes(tmp.Path("target/precious.txt"));
     ASSERT_TRUE(QFile::link(tmp.Path("target"), tmp.Path("link")));
     DeleteFolderContents(tmp.Path("link"));
     DeleteFolderContents(tmp.Path("link/"));
@@ -130,8 +115,8 @@ TEST(DeleteFolderContents, WhatCannotBeDeletedStaysAndTheRestGoes) {
     const QString root = tmp.Path("root");
     ASSERT_EQ(platform::CreateFolder(root), 0);
     ASSERT_EQ(platform::CreateFolder(root + "/locked"), 0);
-    Touch(root + "/locked/kept");
-    Touch(root + "/z-gone");
+    WriteBytes(root + "/locked/kept");
+    WriteBytes(root + "/z-gone");
     QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::ExeOwner);
     DeleteFolderContents(root);
     EXPECT_EQ(Tree(root), QStringList({"locked/", "locked/kept"}));
@@ -140,12 +125,12 @@ TEST(DeleteFolderContents, WhatCannotBeDeletedStaysAndTheRestGoes) {
 TEST(RemoveFolderTree, RemovesTheFolderButNeverALinkedOne) {
     PrivateTempDir tmp;
     ASSERT_EQ(platform::CreateFolder(tmp.Path("w")), 0);
-    Touch(tmp.Path("w/f"));
+    WriteBytes(tmp.Path("w/f"));
     RemoveFolderTree(tmp.Path("w"));
     EXPECT_FALSE(platform::PathExists(tmp.Path("w")));
 
     ASSERT_EQ(platform::CreateFolder(tmp.Path("target")), 0);
-    Touch(tmp.Path("target/f"));
+    WriteBytes(tmp.Path("target/f"));
     ASSERT_TRUE(QFile::link(tmp.Path("target"), tmp.Path("link")));
     RemoveFolderTree(tmp.Path("link"));
     EXPECT_EQ(Tree(tmp.Path("target")), QStringList{"f"});
@@ -167,7 +152,7 @@ TEST(CheckWorkingRoot, RefusesALinkAndAFile) {
     EXPECT_TRUE(link->contains("symbolic link"));
     EXPECT_TRUE(link->contains(tmp.Path("ImpTmp")));
 
-    Touch(tmp.Path("file"));
+    WriteBytes(tmp.Path("file"));
     const std::optional<QString> file = CheckWorkingRoot(tmp.Path("file"));
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->contains("not a folder"));

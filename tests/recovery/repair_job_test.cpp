@@ -13,25 +13,11 @@
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
 #include "support/recording_job_view.h"
+#include "support/test_files.h"
 
 namespace {
 
 using Line = RecordingJobView::LogLine;
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-QStringList Tree(const QString& folder) {
-    QStringList names;
-    for (const auto& e : platform::ListFolder(folder)) {
-        names << e.name + (e.isFolder ? "/" : "");
-        if (e.isFolder)
-            for (const QString& inner : Tree(folder + '/' + e.name)) names << e.name + '/' + inner;
-    }
-    return names;
-}
 
 const QByteArray kSlides = QByteArray("<draw:page draw:name=\"page\"/>").repeated(300);
 const QString kHintDone =
@@ -346,10 +332,10 @@ TEST_F(RepairJob, CompletionLeavesAnIntactPackageAsThePlainRepairDoes) {
 
     EXPECT_EQ(completed.log, plain.log);
     EXPECT_EQ(Tree(Root()), plainTree);
-    EXPECT_EQ(Tree(Root()), QStringList({"intact.odp0/", "intact.odp0/content.xml",
-                                         "intact.odp0/META-INF/", "intact.odp0/META-INF/manifest.xml",
-                                         "intact.odp0/mimetype", "intact.odp0/Pictures/",
-                                         "intact.odp0/Pictures/1000.png"}));
+    EXPECT_EQ(Tree(Root()),
+              QStringList({"intact.odp0/", "intact.odp0/content.xml", "intact.odp0/META-INF/",
+                           "intact.odp0/META-INF/manifest.xml", "intact.odp0/mimetype",
+                           "intact.odp0/Pictures/", "intact.odp0/Pictures/1000.png"}));
 }
 
 TEST_F(RepairJob, CompletionReportsWhatItDidAfterTheClosedLine) {
