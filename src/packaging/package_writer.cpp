@@ -81,24 +81,35 @@ private:
     QByteArray m_data;
 };
 
+// The fields both headers share, from the flags to the name length.
+void PutMemberFields(Bytes* b, const MemberRecord& m) {
+    b->U16(m.flags);
+    b->U16(m.method);
+    b->U16(m.dosTime);
+    b->U16(m.dosDate);
+    b->U32(m.crc);
+    b->U32(m.compressedSize);
+    b->U32(m.uncompressedSize);
+    b->U16(static_cast<uint16_t>(m.name.size()));
+}
+
+// The start of an extended timestamp extra field of `extraSize` bytes in all,
+// up to and including the modification time.
+void PutTimestampStart(Bytes* b, int extraSize, const MemberRecord& m) {
+    b->U16(kExtendedTimestampId);
+    b->U16(static_cast<uint16_t>(extraSize - 4));
+    b->U8(kAllThreeTimes);
+    b->U32(m.modificationTime);
+}
+
 QByteArray LocalHeader(const MemberRecord& m) {
     Bytes b;
     b.U32(kLocalSignature);
     b.U16(kVersionNeeded);
-    b.U16(m.flags);
-    b.U16(m.method);
-    b.U16(m.dosTime);
-    b.U16(m.dosDate);
-    b.U32(m.crc);
-    b.U32(m.compressedSize);
-    b.U32(m.uncompressedSize);
-    b.U16(static_cast<uint16_t>(m.name.size()));
+    PutMemberFields(&b, m);
     b.U16(kLocalExtraSize);
     b.Append(m.name);
-    b.U16(kExtendedTimestampId);
-    b.U16(kLocalExtraSize - 4);
-    b.U8(kAllThreeTimes);
-    b.U32(m.modificationTime);
+    PutTimestampStart(&b, kLocalExtraSize, m);
     b.U32(m.accessTime);
     b.U32(m.creationTime);
     return b.Data();
@@ -109,14 +120,7 @@ QByteArray CentralHeader(const MemberRecord& m) {
     b.U32(kCentralSignature);
     b.U16(kVersionMadeBy);
     b.U16(kVersionNeeded);
-    b.U16(m.flags);
-    b.U16(m.method);
-    b.U16(m.dosTime);
-    b.U16(m.dosDate);
-    b.U32(m.crc);
-    b.U32(m.compressedSize);
-    b.U32(m.uncompressedSize);
-    b.U16(static_cast<uint16_t>(m.name.size()));
+    PutMemberFields(&b, m);
     b.U16(kCentralExtraSize);
     b.U16(0);  // comment length
     b.U16(0);  // disk number start
@@ -124,11 +128,8 @@ QByteArray CentralHeader(const MemberRecord& m) {
     b.U32(m.externalAttributes);
     b.U32(m.offset);
     b.Append(m.name);
-    b.U16(kExtendedTimestampId);
-    b.U16(kCentralExtraSize - 4);
     // The flags still announce all three times although only one follows.
-    b.U8(kAllThreeTimes);
-    b.U32(m.modificationTime);
+    PutTimestampStart(&b, kCentralExtraSize, m);
     return b.Data();
 }
 
@@ -249,6 +250,23 @@ private:
         m_writeErrno = errno;
         return false;
     }
+    bool Append(const QByteArray& bytes) { return Append(bytes.constData(), bytes.size()); }
+    // Appends member data and counts in `dataBytes` what reached the file.
+    bool AppendData(const char* data, int64_t count, uint64_t* dataBytes) {
+        const uint64_t before = m_written;
+        const bool complete = Append(data, count);
+        *dataBytes += m_written - before;
+        return complete;
+    }
+    // Reads the next piece of `source` into the input buffer, moves `position`
+    // past it and adds it to `crc`; negative when it cannot be read.
+    int64_t ReadNext(const platform::ReadOnlyFile& source, int64_t* position, uLong* crc) {
+        const int64_t n = source.ReadAt(*position, m_input, kBufferSize);
+        if (n < 0) return n;
+        *position += n;
+        *crc = crc32(*crc, reinterpret_cast<const Bytef*>(m_input), static_cast<uInt>(n));
+        return n;
+    }
     ZipResult CopyStored(const platform::ReadOnlyFile& source, MemberRecord* m, uint64_t* dataBytes,
                          QString* errorText);
     ZipResult CopyDeflated(const platform::ReadOnlyFile& source, MemberRecord* m,
@@ -320,8 +338,7 @@ ZipResult PackageWriter::Add(const QString& memberName, const QString& sourcePat
     m.offset = static_cast<uint32_t>(m_written);
     const uint64_t headerOffset = m_written;
     const QByteArray provisional = LocalHeader(m);
-    if (!Append(provisional.constData(), provisional.size()))
-        return Fail(kZipWriteFailed, errorText, WriteError());
+    if (!Append(provisional)) return Fail(kZipWriteFailed, errorText, WriteError());
 
     uint64_t dataBytes = 0;
     const ZipResult copied = m.method == kMethodStored
@@ -350,16 +367,12 @@ ZipResult PackageWriter::CopyStored(const platform::ReadOnlyFile& source, Member
     uLong crc = crc32(0, nullptr, 0);
     int64_t position = 0;
     for (;;) {
-        const int64_t n = source.ReadAt(position, m_input, kBufferSize);
+        const int64_t n = ReadNext(source, &position, &crc);
         if (n < 0)
             return Fail(kZipWriteFailed, errorText, "cannot read: " + platform::ErrorText(errno));
         if (n == 0) break;
-        position += n;
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(m_input), static_cast<uInt>(n));
-        const uint64_t before = m_written;
-        const bool complete = Append(m_input, n);
-        *dataBytes += m_written - before;
-        if (!complete) return Fail(kZipWriteFailed, errorText, WriteError());
+        if (!AppendData(m_input, n, dataBytes))
+            return Fail(kZipWriteFailed, errorText, WriteError());
     }
     m->crc = static_cast<uint32_t>(crc);
     m->uncompressedSize = static_cast<uint32_t>(position);
@@ -385,11 +398,9 @@ ZipResult PackageWriter::CopyDeflated(const platform::ReadOnlyFile& source, Memb
     int64_t position = 0;
     int status = Z_OK;
     for (;;) {
-        const int64_t n = source.ReadAt(position, m_input, kBufferSize);
+        const int64_t n = ReadNext(source, &position, &crc);
         if (n < 0)
             return Fail(kZipWriteFailed, errorText, "cannot read: " + platform::ErrorText(errno));
-        position += n;
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(m_input), static_cast<uInt>(n));
         const int flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
         m_deflater.next_in = reinterpret_cast<Bytef*>(m_input);
         m_deflater.avail_in = static_cast<uInt>(n);
@@ -400,10 +411,8 @@ ZipResult PackageWriter::CopyDeflated(const platform::ReadOnlyFile& source, Memb
             if (status == Z_STREAM_ERROR)
                 return Fail(kZipWriteFailed, errorText, "the compressor failed");
             const int64_t have = kBufferSize - m_deflater.avail_out;
-            const uint64_t before = m_written;
-            const bool complete = Append(m_output, have);
-            *dataBytes += m_written - before;
-            if (!complete) return Fail(kZipWriteFailed, errorText, WriteError());
+            if (!AppendData(m_output, have, dataBytes))
+                return Fail(kZipWriteFailed, errorText, WriteError());
         } while (m_deflater.avail_out == 0);
         if (flush == Z_FINISH) break;
     }
@@ -420,16 +429,14 @@ ZipResult PackageWriter::Close(QString* errorText) {
     for (const MemberRecord& m : m_members) {
         directorySize += kCentralHeaderSize + m.name.size() + kCentralExtraSize;
         if (!complete) continue;
-        const QByteArray header = CentralHeader(m);
-        complete = Append(header.constData(), header.size());
+        complete = Append(CentralHeader(m));
     }
     QString reason;
     if (!complete) reason = WriteError();
     if (complete) {
-        const QByteArray end =
-            EndRecord(static_cast<uint32_t>(m_members.size()), static_cast<uint32_t>(directorySize),
-                      static_cast<uint32_t>(directoryOffset));
-        complete = Append(end.constData(), end.size());
+        complete = Append(EndRecord(static_cast<uint32_t>(m_members.size()),
+                                    static_cast<uint32_t>(directorySize),
+                                    static_cast<uint32_t>(directoryOffset)));
         if (!complete) reason = WriteError();
     }
     if (complete && m_written > kMaxArchiveBytes) {
