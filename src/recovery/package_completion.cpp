@@ -15,25 +15,45 @@ const QString kManifestName = "META-INF/manifest.xml";
 const QString kManifestNs = "urn:oasis:names:tc:opendocument:xmlns:manifest:1.0";
 const QString kDefaultMediaType = "application/vnd.oasis.opendocument.presentation";
 
-QByteArray ReadWhole(const QString& path) {
+// A media type is one short line; a longer file holds no OpenDocument type.
+constexpr qint64 kMaxMediaTypeBytes = 1024;
+
+QByteArray ReadMediaType(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    // Members are bounded by what was in the package; the XML ones are small.
-    return file.readAll();
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMediaTypeBytes) return {};
+    return file.read(kMaxMediaTypeBytes);
 }
 
-bool IsWellFormed(const QByteArray& xml) {
-    if (xml.isEmpty()) return false;
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) reader.readNext();
-    return !reader.hasError();
+// Members can be as large as a damaged header claims (up to 4 GiB), so the XML
+// ones are read from the file as a stream instead of into memory.
+class XmlFileReader {
+public:
+    explicit XmlFileReader(const QString& path) : m_file(path) {
+        if (m_file.open(QIODevice::ReadOnly)) m_reader.setDevice(&m_file);
+    }
+    bool IsOpen() const { return m_file.isOpen(); }
+    bool IsEmpty() const { return !m_file.isOpen() || m_file.size() == 0; }
+    QXmlStreamReader& operator*() { return m_reader; }
+    QXmlStreamReader* operator->() { return &m_reader; }
+
+private:
+    QFile m_file;
+    QXmlStreamReader m_reader;
+};
+
+bool IsWellFormed(const QString& path) {
+    XmlFileReader reader(path);
+    if (reader.IsEmpty()) return false;
+    while (!reader->atEnd()) reader->readNext();
+    return !reader->hasError();
 }
 
 // office:version of the document element, e.g. "1.3"; empty when absent.
-QString OfficeVersion(const QByteArray& contentXml) {
-    QXmlStreamReader reader(contentXml);
+QString OfficeVersion(const QString& contentPath) {
+    XmlFileReader file(contentPath);
+    QXmlStreamReader& reader = *file;
     reader.setNamespaceProcessing(false);  // prefixes as written; a cut document may lack them
-    while (!reader.atEnd()) {
+    while (file.IsOpen() && !reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement)
             return reader.attributes().value("office:version").toString();
     }
@@ -59,10 +79,11 @@ bool IsSafeMemberName(const QString& name) {
 }
 
 // Pictures inside the package that the document refers to, in document order.
-void CollectPictureReferences(const QByteArray& xml, QStringList* names) {
-    QXmlStreamReader reader(xml);
+void CollectPictureReferences(const QString& xmlPath, QStringList* names) {
+    XmlFileReader file(xmlPath);
+    QXmlStreamReader& reader = *file;
     reader.setNamespaceProcessing(false);
-    while (!reader.atEnd()) {
+    while (file.IsOpen() && !reader.atEnd()) {
         // A cut document is read as far as it goes.
         if (reader.readNext() != QXmlStreamReader::StartElement) continue;
         QString href = reader.attributes().value("xlink:href").toString();
@@ -168,10 +189,10 @@ CompletionResult CompletePackage(const QString& workingFolder) {
     // Stand-ins left by an earlier run of the same row: start afresh.
     RemoveFolderTree(placeholders);
 
-    const QByteArray content = ReadWhole(folder + "/content.xml");
+    const QString contentPath = folder + "/content.xml";
     QStringList referenced;
-    CollectPictureReferences(content, &referenced);
-    CollectPictureReferences(ReadWhole(folder + "/styles.xml"), &referenced);
+    CollectPictureReferences(contentPath, &referenced);
+    CollectPictureReferences(folder + "/styles.xml", &referenced);
 
     const QByteArray picture = PlaceholderPicture();
     for (const QString& name : referenced) {
@@ -187,11 +208,11 @@ CompletionResult CompletePackage(const QString& workingFolder) {
     }
 
     const QString manifestPath = folder + '/' + kManifestName;
-    if (!IsWellFormed(ReadWhole(manifestPath))) {
-        QString mediaType = QString::fromLatin1(ReadWhole(folder + "/mimetype")).trimmed();
+    if (!IsWellFormed(manifestPath)) {
+        QString mediaType = QString::fromLatin1(ReadMediaType(folder + "/mimetype")).trimmed();
         if (!mediaType.startsWith("application/vnd.oasis.opendocument."))
             mediaType = kDefaultMediaType;
-        const QString version = OfficeVersion(content);
+        const QString version = OfficeVersion(contentPath);
         QStringList members;
         ListFilesBelow(folder, QString(), &members);
         for (const QString& name : result.lostPictures)

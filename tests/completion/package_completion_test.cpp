@@ -1,6 +1,7 @@
 #include "recovery/package_completion.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -199,6 +200,30 @@ TEST_F(CompletionTest, ACutContentDocumentStillNamesItsPictures) {
     Write("content.xml", content);
     const CompletionResult result = CompletePackage(m_folder);
     EXPECT_EQ(result.lostPictures, QStringList({"Pictures/one.png"}));
+}
+
+// Peak resident memory of this process so far, in KiB.
+long PeakKib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(CompletionTest, AHugeContentDocumentIsReadWithoutHoldingItInMemory) {
+    // A damaged header can claim up to 4 GiB, and a few kilobytes of Deflate
+    // data inflate to that much: the document is read as a stream.
+    constexpr qint64 kPadding = 256 << 20;
+    {
+        QFile file(m_folder + "/content.xml");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Content("1.2", Image("Pictures/one.png")).toUtf8());
+        const QByteArray zeros(1 << 20, '\0');
+        for (qint64 done = 0; done < kPadding; done += zeros.size()) file.write(zeros);
+    }
+    const long before = PeakKib();
+    const CompletionResult result = CompletePackage(m_folder);
+    EXPECT_EQ(result.lostPictures, QStringList({"Pictures/one.png"}));
+    EXPECT_LT(PeakKib() - before, 64L << 10) << "KiB more at the peak";
 }
 
 }  // namespace
