@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "packaging/private_temp_test.h"
 
 namespace {
@@ -51,6 +53,25 @@ TEST_F(MediaCopyTest, EarlierMediaFolderKeepsItsOtherFiles) {
     CopyMediaFiles(Path("work"), Path("media"));
     EXPECT_EQ(NamesIn(Path("media")), (QStringList{"kept.png", "p.png"}));
     EXPECT_EQ(ReadBytes(Path("media/p.png")), QByteArray("new"));
+}
+
+// A link planted in the destination (a shared folder, say) must not carry the
+// pictures to wherever it points.
+TEST_F(MediaCopyTest, LinksInTheMediaFolderAreNotWrittenThrough) {
+    WriteBytes(Path("work/Pictures/p.png"), "picture");
+    WriteBytes(Path("work/Pictures/q.png"), "other");
+    WriteBytes(Path("elsewhere/target.png"), "precious");
+    MakeFolder(Path("elsewhere/folder"));
+
+    ASSERT_TRUE(QFile::link(Path("elsewhere/folder"), Path("linked")));
+    CopyMediaFiles(Path("work"), Path("linked"));
+    EXPECT_TRUE(NamesIn(Path("elsewhere/folder")).isEmpty());
+
+    MakeFolder(Path("media"));
+    ASSERT_TRUE(QFile::link(Path("elsewhere/target.png"), Path("media/p.png")));
+    CopyMediaFiles(Path("work"), Path("media"));
+    EXPECT_EQ(ReadBytes(Path("elsewhere/target.png")), QByteArray("precious"));
+    EXPECT_EQ(ReadBytes(Path("media/q.png")), QByteArray("other"));
 }
 
 TEST_F(MediaCopyTest, MissingFolderCopiesNothing) {
