@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "recovery/job_control.h"
 
 namespace {
 // An extracted content.xml longer than this is kept as it is.
@@ -53,8 +54,13 @@ int EnsureContentDocument(const QString& workingFolder) {
             existing.Close();
             if (IsCompleteContentDocument(path)) return 1;
             // A short or unreadable one makes way; where it cannot be deleted
-            // it is overwritten below.
-            platform::DeleteFile(path);
+            // it is overwritten below. A folder of that name (a damaged member
+            // name such as "content.xml/x") would leave the package without
+            // slides at all, so it goes too: it is our own working folder.
+            if (platform::FolderExists(path) && !platform::IsSymLink(path))
+                RemoveFolderTree(path);
+            else
+                platform::DeleteFile(path);
         }
 
         platform::WriteFile file;

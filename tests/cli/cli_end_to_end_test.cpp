@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
@@ -187,6 +188,28 @@ TEST_F(CliEndToEnd, AFileThatIsNotThereIsReportedAndFailsTheRun) {
     EXPECT_TRUE(run.out.contains(missing + " extraction of file failed.Please contact at "));
     EXPECT_TRUE(run.out.contains(missing + " cannot be saved,as it is not Repaired.\n"));
     EXPECT_TRUE(QFile::exists(m_out + "/TORVEX_quarterly-review.odp"));
+}
+
+TEST_F(CliEndToEnd, ATerminationRequestStopsTheRunAndCleansUp) {
+    // A long scan: 20 GB of nothing, as a sparse file.
+    QFile big(m_dir.filePath("huge.odp"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    if (!big.resize(qint64(20) << 30)) GTEST_SKIP() << "no sparse files here";
+    big.close();
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", m_dir.filePath("tmp"));
+    cli.setProcessEnvironment(env);
+    cli.start(PELMARK_CLI, {"-o", m_out, big.fileName()});
+    ASSERT_TRUE(cli.waitForStarted());
+    QThread::msleep(300);
+    cli.terminate();  // SIGTERM
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_TRUE(
+        QDir(m_dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    QFile::remove(big.fileName());
 }
 
 TEST_F(CliEndToEnd, UsageErrorsAndABadDestinationExitWithTwo) {
