@@ -41,19 +41,28 @@ private:
     QXmlStreamReader m_reader;
 };
 
+// Recovered manifests are a few kilobytes; a huge one is treated as broken
+// and rebuilt, which keeps a hostile text run from being held in memory.
+constexpr qint64 kMaxManifestBytes = 16 << 20;
+// The document element, with office:version, opens in the first bytes.
+constexpr qint64 kVersionPrefixBytes = 1 << 20;
+// Longest picture reference looked at; longer attribute values are skipped.
+constexpr int kMaxReferenceBytes = 4096;
+
 bool IsWellFormed(const QString& path) {
+    if (QFile(path).size() > kMaxManifestBytes) return false;
     XmlFileReader reader(path);
     if (reader.IsEmpty()) return false;
     while (!reader->atEnd()) reader->readNext();
     return !reader->hasError();
 }
 
-// office:version of the document element, e.g. "1.3"; empty when absent.
 QString OfficeVersion(const QString& contentPath) {
-    XmlFileReader file(contentPath);
-    QXmlStreamReader& reader = *file;
+    QFile file(contentPath);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QXmlStreamReader reader(file.read(kVersionPrefixBytes));
     reader.setNamespaceProcessing(false);  // prefixes as written; a cut document may lack them
-    while (file.IsOpen() && !reader.atEnd()) {
+    while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement)
             return reader.attributes().value("office:version").toString();
     }
@@ -68,7 +77,6 @@ bool AtLeastOnePointTwo(const QString& version) {
     if (!okMajor || (parts.size() > 1 && !okMinor)) return false;
     return major > 1 || (major == 1 && minor >= 2);
 }
-
 // A member name that stays inside the package: no "..", no empty level, no leading "/".
 bool IsSafeMemberName(const QString& name) {
     if (name.isEmpty() || name.startsWith('/') || name.contains('\\') || name.contains(':'))
@@ -78,19 +86,48 @@ bool IsSafeMemberName(const QString& name) {
     return true;
 }
 
+QString DecodeAttributeValue(const QByteArray& raw) {
+    // The value as an XML reader would give it: entities and character references resolved.
+    QXmlStreamReader reader("<a v=\"" + raw + "\"/>");
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            return reader.attributes().value("v").toString();
+    return {};
+}
+
 // Pictures inside the package that the document refers to, in document order.
+// The bytes are searched in blocks rather than parsed, so a cut document is
+// read as far as it goes and no text run, however long, is held in memory.
+// A block's last few kilobytes are searched again with the next block, so a
+// reference split between two blocks is still found (and found once).
 void CollectPictureReferences(const QString& xmlPath, QStringList* names) {
-    XmlFileReader file(xmlPath);
-    QXmlStreamReader& reader = *file;
-    reader.setNamespaceProcessing(false);
-    while (file.IsOpen() && !reader.atEnd()) {
-        // A cut document is read as far as it goes.
-        if (reader.readNext() != QXmlStreamReader::StartElement) continue;
-        QString href = reader.attributes().value("xlink:href").toString();
-        if (href.startsWith("./")) href = href.mid(2);
-        if (!href.startsWith("Pictures/")) continue;
-        if (href.contains('%')) href = QUrl::fromPercentEncoding(href.toUtf8());
-        if (IsSafeMemberName(href) && !names->contains(href)) names->append(href);
+    QFile file(xmlPath);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    static const QByteArray kAttribute = "xlink:href";
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    QByteArray pending;
+    for (bool atEnd = false; !atEnd;) {
+        const QByteArray block = file.read(1 << 20);
+        atEnd = block.isEmpty();
+        pending += block;
+        for (int at = pending.indexOf(kAttribute); at >= 0;
+             at = pending.indexOf(kAttribute, at + kAttribute.size())) {
+            int i = at + kAttribute.size();
+            while (i < pending.size() && isSpace(pending[i])) ++i;
+            if (i >= pending.size() || pending[i] != '=') continue;
+            ++i;
+            while (i < pending.size() && isSpace(pending[i])) ++i;
+            if (i >= pending.size() || (pending[i] != '"' && pending[i] != '\'')) continue;
+            const int close = pending.indexOf(pending[i], i + 1);
+            if (close < 0 || close - i - 1 > kMaxReferenceBytes) continue;
+            QString href = DecodeAttributeValue(pending.mid(i + 1, close - i - 1));
+            if (href.startsWith("./")) href = href.mid(2);
+            if (!href.startsWith("Pictures/")) continue;
+            if (href.contains('%')) href = QUrl::fromPercentEncoding(href.toUtf8());
+            if (IsSafeMemberName(href) && !names->contains(href)) names->append(href);
+        }
+        const int overlap = kMaxReferenceBytes + 64;
+        if (pending.size() > overlap) pending = pending.right(overlap);
     }
 }
 

@@ -226,4 +226,36 @@ TEST_F(CompletionTest, AHugeContentDocumentIsReadWithoutHoldingItInMemory) {
     EXPECT_LT(PeakKib() - before, 64L << 10) << "KiB more at the peak";
 }
 
+TEST_F(CompletionTest, AHugeTextRunIsNeverHeldInMemory) {
+    // One text node of 256 MB before the picture: an XML reader would keep it whole.
+    {
+        QFile file(m_folder + "/content.xml");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\"?><office:document-content office:version=\"1.2\"><t>");
+        const QByteArray text(1 << 20, 'x');
+        for (int i = 0; i < 256; ++i) file.write(text);
+        file.write("</t>" + Image("Pictures/two.png").toUtf8() + "</office:document-content>");
+    }
+    const long before = PeakKib();
+    const CompletionResult result = CompletePackage(m_folder);
+    EXPECT_EQ(result.lostPictures, QStringList({"Pictures/two.png"}));
+    EXPECT_LT(PeakKib() - before, 64L << 10) << "KiB more at the peak";
+}
+
+TEST_F(CompletionTest, ReferencesAreFoundAcrossBlockEdgesQuotedEitherWayAndDecoded) {
+    // The search reads 1 MiB blocks: put a reference across each of the first edges.
+    QByteArray content = "<?xml version=\"1.0\"?><office:document-content xmlns:office=\"o\">";
+    const QStringList hrefs = {"Pictures/edge1.png", "Pictures/edge2.png", "Pictures/edge3.png"};
+    for (int edge = 1; edge <= 3; ++edge) {
+        const QByteArray image = "<draw:image xlink:href=\"" + hrefs[edge - 1].toUtf8() + "\"/>";
+        const int cut = 5 + 4 * edge;  // the edge falls inside the attribute name or value
+        content += QByteArray((edge << 20) - cut - content.size() - 12, ' ');
+        content += image;
+    }
+    content += "<draw:image xlink:href = 'Pictures/a&amp;b.png'/></office:document-content>";
+    Write("content.xml", content);
+    const CompletionResult result = CompletePackage(m_folder);
+    EXPECT_EQ(result.lostPictures, hrefs + QStringList({"Pictures/a&b.png"}));
+}
+
 }  // namespace
