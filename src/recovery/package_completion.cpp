@@ -24,23 +24,6 @@ QByteArray ReadMediaType(const QString& path) {
     return file.read(kMaxMediaTypeBytes);
 }
 
-// Members can be as large as a damaged header claims (up to 4 GiB), so the XML
-// ones are read from the file as a stream instead of into memory.
-class XmlFileReader {
-public:
-    explicit XmlFileReader(const QString& path) : m_file(path) {
-        if (m_file.open(QIODevice::ReadOnly)) m_reader.setDevice(&m_file);
-    }
-    bool IsOpen() const { return m_file.isOpen(); }
-    bool IsEmpty() const { return !m_file.isOpen() || m_file.size() == 0; }
-    QXmlStreamReader& operator*() { return m_reader; }
-    QXmlStreamReader* operator->() { return &m_reader; }
-
-private:
-    QFile m_file;
-    QXmlStreamReader m_reader;
-};
-
 // Recovered manifests are a few kilobytes; a huge one is treated as broken
 // and rebuilt, which keeps a hostile text run from being held in memory.
 constexpr qint64 kMaxManifestBytes = 16 << 20;
@@ -50,11 +33,13 @@ constexpr qint64 kVersionPrefixBytes = 1 << 20;
 constexpr int kMaxReferenceBytes = 4096;
 
 bool IsWellFormed(const QString& path) {
-    if (QFile(path).size() > kMaxManifestBytes) return false;
-    XmlFileReader reader(path);
-    if (reader.IsEmpty()) return false;
-    while (!reader->atEnd()) reader->readNext();
-    return !reader->hasError();
+    // Read as a stream: a member can be as large as a damaged header claims.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || file.size() > kMaxManifestBytes)
+        return false;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd()) reader.readNext();
+    return !reader.hasError();
 }
 
 QString OfficeVersion(const QString& contentPath) {

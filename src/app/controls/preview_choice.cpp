@@ -1,18 +1,9 @@
 #include "app/controls/preview_choice.h"
 
-#include <QStringList>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/folders.h"
-
-bool HasPictureExtension(const QString& fileName) {
-    const int dot = fileName.lastIndexOf('.');
-    if (dot < 0) return false;
-    const QString ext = fileName.mid(dot + 1);
-    static const QStringList kExtensions = {"jpg", "bmp", "png", "gif", "emf", "jpeg"};
-    return kExtensions.contains(ext, Qt::CaseInsensitive);
-}
 
 QString FindPreviewPicture(const QString& workingFolder) {
     const QString thumbnail = workingFolder + "/Thumbnails/thumbnail.png";
