@@ -1,4 +1,5 @@
 #include "app/view/ravel_view.h"
+#include "app/view/view_texts.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -20,12 +21,6 @@
 
 namespace {
 
-const QString kStartLogText =
-    QStringLiteral("Click Select files to select .odp file(s) to repair....");
-const QString kStartHintText = QStringLiteral(
-    "Click Select files to select .odp file(s) to repair.\n"
-    "Click Repair files to see the preview of the .odp file(s).");
-const std::vector<HintRange> kStartHintRanges = {{6, 18}, {29, 33}, {59, 72}, {99, 103}};
 const QString kDestinationPrompt =
     QStringLiteral("<Please enter valid path to save repaired impress file(s)> ");
 const QColor kDestinationPromptColor(158, 158, 158);

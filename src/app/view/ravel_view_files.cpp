@@ -13,6 +13,7 @@
 #include "app/controls/prompt_edit.h"
 #include "app/main_frame.h"
 #include "app/view/ravel_view.h"
+#include "app/view/view_texts.h"
 #include "app/wait_cursor.h"
 #include "platform/folders.h"
 
@@ -134,10 +135,8 @@ void CRavelView::OnRemoveFiles() {
         DoEnableSaveGroup(false);
         DoEnableRepairGroup(false);
         ShowPreviewState(QString(), PB_NO_FILES);
-        SetLogText(QStringLiteral("Click Select files to select .odp file(s) to repair...."));
-        DoSetHintText(QStringLiteral("Click Select files to select .odp file(s) to repair.\n"
-                                     "Click Repair files to see the preview of the .odp file(s)."),
-                      {{6, 18}, {29, 33}, {59, 72}, {83, 91}, {99, 103}});
+        SetLogText(kStartLogText);
+        DoSetHintText(kStartHintText, kEmptiedListHintRanges);
     } else {
         ShowPreviewState(QString(), PB_SELECT_TO_PREVIEW);
     }

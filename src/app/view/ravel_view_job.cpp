@@ -16,6 +16,7 @@
 #include "app/main_frame.h"
 #include "app/view/gui_thread_call.h"
 #include "app/view/ravel_view.h"
+#include "app/view/view_texts.h"
 #include "htmlbox/message_call.h"
 #include "packaging/save_job.h"
 #include "recovery/repair_job.h"
@@ -285,9 +286,7 @@ void CRavelView::OnRepairFiles() {
     m_bListRepaired = true;
     if (!StartWorker(&CRavelView::RepairThread)) {
         ShowPreviewState(QString(), PB_SELECT_TO_REPAIR);
-        DoSetHintText(QStringLiteral("Click Select files to select .odp file(s) to repair.\n"
-                                     "Click Repair files to see the preview of the .odp file(s)."),
-                      {{6, 18}, {29, 33}, {59, 72}, {99, 103}});
+        DoSetHintText(kStartHintText, kStartHintRanges);
         RecoverFromFailedStart();
     }
 }
