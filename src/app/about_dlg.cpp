@@ -1,13 +1,13 @@
 #include "app/about_dlg.h"
 
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
 
 #include "app/app_links.h"
 #include "app/controls/keld_transparent_static.h"
+#include "app/controls/link_label.h"
 #include "app/url_opener.h"
 #include "app/view/view_fonts.h"
 #include "recovery/job_control.h"
@@ -81,15 +81,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
-QLabel* CAboutDlg::CreateLink(const QString& target, const QString& text, const QRect& place) {
-    auto* link = new QLabel(this);
+CLinkLabel* CAboutDlg::CreateLink(const QString& target, const QString& text, const QRect& place) {
+    auto* link = new CLinkLabel(text, this);
     link->setGeometry(place);
-    link->setTextFormat(Qt::RichText);
-    link->setText(
-        QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), text.toHtmlEscaped()));
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    link->setProperty("linkTarget", target);
-    connect(link, &QLabel::linkActivated, this, [](const QString& url) { OpenUrl(QUrl(url)); });
+    // Through the program's opener: a result above 32 is success, 31 says no
+    // program takes this kind of address.
+    link->SetOpener([](const QString& to) { return OpenUrl(QUrl(to)) ? 33 : 31; });
+    link->SetTarget(target);
+    link->SetUnderlineMode(CLinkLabel::kUnderlineAlways);
     return link;
 }
 

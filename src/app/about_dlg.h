@@ -5,7 +5,7 @@
 #include <QPixmap>
 
 class CKeldTransparentStatic;
-class QLabel;
+class CLinkLabel;
 class QPushButton;
 
 // The About box: product name and version, the company line, and links to the
@@ -19,9 +19,9 @@ public:
     CKeldTransparentStatic* VersionLabel() const { return m_wndVersion; }    // 1003
     CKeldTransparentStatic* CompanyLabel() const { return m_wndCompany; }    // 1004
     CKeldTransparentStatic* SoftwareLabel() const { return m_wndSoftware; }  // 1005
-    QLabel* WebLink() const { return m_wndWebLink; }                         // 1000
-    QLabel* SupportLink() const { return m_wndSupportLink; }                 // 1001
-    QLabel* SalesLink() const { return m_wndSalesLink; }                     // 1002
+    CLinkLabel* WebLink() const { return m_wndWebLink; }                     // 1000
+    CLinkLabel* SupportLink() const { return m_wndSupportLink; }             // 1001
+    CLinkLabel* SalesLink() const { return m_wndSalesLink; }                 // 1002
     QPushButton* OkButton() const { return m_btnOk; }
 
 protected:
@@ -29,15 +29,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* CreateLink(const QString& target, const QString& text, const QRect& place);
+    CLinkLabel* CreateLink(const QString& target, const QString& text, const QRect& place);
 
     QPixmap m_bmpBackground;  // 327
     QFont m_fontBold;
     CKeldTransparentStatic* m_wndVersion = nullptr;
     CKeldTransparentStatic* m_wndCompany = nullptr;
     CKeldTransparentStatic* m_wndSoftware = nullptr;
-    QLabel* m_wndWebLink = nullptr;
-    QLabel* m_wndSupportLink = nullptr;
-    QLabel* m_wndSalesLink = nullptr;
+    CLinkLabel* m_wndWebLink = nullptr;
+    CLinkLabel* m_wndSupportLink = nullptr;
+    CLinkLabel* m_wndSalesLink = nullptr;
     QPushButton* m_btnOk = nullptr;
 };

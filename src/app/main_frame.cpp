@@ -18,6 +18,7 @@
 #include "app/app_links.h"
 #include "app/app_looks.h"
 #include "app/app_settings.h"
+#include "app/splash_window.h"
 #include "app/url_opener.h"
 #include "app/view/ravel_view.h"
 #include "app/wait_cursor.h"
@@ -52,6 +53,8 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     // The bars are permanent: no context menu offers to hide them.
     setContextMenuPolicy(Qt::NoContextMenu);
 
+    // The splash stays over the window while it is built and goes by itself.
+    ShowStartSplash(this);
     OnApplicationLook(m_nAppLook);
     CreateMenus();
     CreateToolbar();

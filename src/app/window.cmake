@@ -8,6 +8,7 @@ add_library(pelmark_window STATIC
   ${PELMARK_WINDOW_DIR}/app_settings.cpp
   ${PELMARK_WINDOW_DIR}/main_frame.cpp
   ${PELMARK_WINDOW_DIR}/ravel_app.cpp
+  ${PELMARK_WINDOW_DIR}/splash_window.cpp
   ${PELMARK_WINDOW_DIR}/url_opener.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view_files.cpp

@@ -21,6 +21,8 @@
 #include "app/controls/file_list_model.h"
 #include "app/controls/keld_list_ctrl.h"
 #include "app/controls/keld_transparent_static.h"
+#include "app/controls/link_label.h"
+#include "app/url_opener.h"
 #include "app/view/ravel_view.h"
 #include "recovery/job_control.h"
 #include "window_fixture.h"
@@ -201,9 +203,9 @@ TEST_F(MainFrameTest, AboutBox) {
     EXPECT_EQ(about.VersionLabel()->text(), "Pelmark v1.0");
     EXPECT_TRUE(about.VersionLabel()->font().bold());
     EXPECT_EQ(about.SoftwareLabel()->text(), "Pelmark Software");
-    EXPECT_EQ(about.WebLink()->property("linkTarget").toString(), "https://pelmark.example.com/");
-    EXPECT_EQ(about.SupportLink()->property("linkTarget").toString(), "mailto:" + kSupportMail);
-    EXPECT_EQ(about.SalesLink()->property("linkTarget").toString(), "mailto:sales@pelmark.example");
+    EXPECT_EQ(about.WebLink()->Target(), "https://pelmark.example.com/");
+    EXPECT_EQ(about.SupportLink()->Target(), "mailto:" + kSupportMail);
+    EXPECT_EQ(about.SalesLink()->Target(), "mailto:sales@pelmark.example");
     EXPECT_EQ(about.OkButton()->toolTip(), "OK");
 
     about.show();
@@ -215,6 +217,32 @@ TEST_F(MainFrameTest, AboutBox) {
     EXPECT_TRUE(about.isVisible());
     QTest::mouseClick(about.OkButton(), Qt::LeftButton);
     EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(MainFrameTest, AboutBoxLinksOpenThroughTheDesktopOrSayWhyNot) {
+    CAboutDlg about(m_frame.get());
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    for (CLinkLabel* link : {about.WebLink(), about.SupportLink(), about.SalesLink()}) {
+        EXPECT_EQ(link->UnderlineMode(), CLinkLabel::kUnderlineAlways);
+        EXPECT_TRUE(link->IsUnderlined());
+        EXPECT_EQ(link->toolTip(), link->Target());
+    }
+    CLinkLabel* web = about.WebLink();
+    QTest::mouseClick(web, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0], QUrl("https://pelmark.example.com/"));
+    EXPECT_TRUE(web->IsVisited());
+    EXPECT_TRUE(m_messages.empty());
+
+    SetUrlOpenerForTests([](const QUrl&) { return false; });
+    QTest::mouseClick(about.SalesLink(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
+              "filename extension.");
+    EXPECT_EQ(m_messages[0].style, 48);
+    EXPECT_FALSE(about.SalesLink()->IsVisited());
 }
 
 TEST_F(MainFrameTest, CloseSequence) {
