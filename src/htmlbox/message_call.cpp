@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <mutex>
 
-#include "htmlbox/html_message_dialog.h"
-
 namespace {
 
 std::mutex& HookMutex() {
@@ -22,42 +20,24 @@ MessageAnswerHook& Hook() {
     return hook;
 }
 
-constexpr int kSilent = 0x40000000;
 constexpr int kAnswerCancel = 2;
-
-int RunBox(QWidget* owner, const QString& text, const QString& caption, int style,
-           MessageModality modality) {
-    QWidget* parent = owner ? owner : QApplication::activeWindow();
-    QString title = caption;
-    if (title.isEmpty() && owner) title = owner->window()->windowTitle().left(260);
-    if (title.isEmpty()) title = QStringLiteral("Error");
-
-    if (!(style & kSilent)) QApplication::beep();
-
-    QPointer<HtmlMessageDialog> box = new HtmlMessageDialog(parent, text, title, style);
-    box->setAttribute(Qt::WA_DeleteOnClose, false);
-    int answer = kAnswerCancel;
-    if (modality == MessageModality::Application) {
-        box->setWindowModality(Qt::ApplicationModal);
-        answer = box->exec();
-    } else {
-        // Only the caller waits: the event loop below serves every window as usual.
-        box->setWindowModality(Qt::NonModal);
-        QEventLoop loop;
-        QObject::connect(box, &QDialog::finished, &loop, &QEventLoop::quit);
-        QObject::connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
-        box->show();
-        box->raise();
-        box->activateWindow();
-        loop.exec();
-        if (box) answer = box->result();
-    }
-    // The owner may have gone while the box was open, and the box with it.
-    if (box) delete box.data();
-    return answer;
-}
+constexpr int kVerticalBump = 12;
 
 }  // namespace
+
+VelaMessageBoxParams HtmlMessageParams(QWidget* owner, const QString& text, const QString& caption,
+                                       int style) {
+    VelaMessageBoxParams params;
+    params.owner = owner;
+    params.caption = caption;
+    params.messageText = text;
+    params.style = static_cast<unsigned>(style);
+    params.mainArea.effect = kVerticalBump;
+    params.mainArea.begin = QColor(253, 236, 81);
+    params.mainArea.middle = QColor(254, 243, 169);
+    params.mainArea.end = QColor(253, 236, 81);
+    return params;
+}
 
 void SetMessageAnswerHook(MessageAnswerHook hook) {
     std::lock_guard<std::mutex> lock(HookMutex());
@@ -87,10 +67,11 @@ int ShowHtmlMessage(QWidget* owner, const QString& text, const QString& caption,
             app,
             [&] {
                 answer =
-                    RunBox(guardedOwner.data(), text, caption, style, MessageModality::Modeless);
+                    RunVelaMessageBox(HtmlMessageParams(guardedOwner.data(), text, caption, style),
+                                      MessageModality::Modeless);
             },
             Qt::BlockingQueuedConnection);
         return answer;
     }
-    return RunBox(owner, text, caption, style, modality);
+    return RunVelaMessageBox(HtmlMessageParams(owner, text, caption, style), modality);
 }

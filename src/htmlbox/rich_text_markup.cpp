@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+const QString kIconScheme = QStringLiteral("vela-icon:");
+
 namespace {
 
 // Replaced one after the other in this (alphabetical) order, so "&amp;lt;" ends
@@ -173,6 +175,10 @@ private:
             m_out += "<hr>";
             return;
         }
+        if (name == "icon") {
+            if (!closing) Icon(ParseAttributes(attributeText));
+            return;
+        }
 
         const QString group = GroupOf(name);
         if (group.isEmpty()) return;  // unknown, or drawn only by the full message box
@@ -196,7 +202,8 @@ private:
             {"h5", "h5"},         {"h6", "h6"},           {"code", "code"},
             {"pre", "pre"},       {"big", "big"},         {"small", "small"},
             {"sub", "sub"},       {"sup", "sup"},         {"span", "span"},
-            {"a", "link"},
+            {"a", "link"},        {"table", "table"},     {"tr", "tr"},
+            {"td", "td"},
         };
         return kGroups.value(name);
     }
@@ -220,6 +227,20 @@ private:
             Push(group, opening + ">", "</font>");
         } else if (name == "left" || name == "center" || name == "right" || name == "justify") {
             Push(group, "<div align=\"" + name + "\">", "</div>");
+        } else if (name == "table") {
+            const int padding = attrs.value("cellpadding").toInt();
+            Push(group,
+                 QStringLiteral("<table border=\"0\" cellspacing=\"0\" cellpadding=\"%1\">")
+                     .arg(std::max(0, padding)),
+                 "</table>");
+        } else if (name == "tr") {
+            Push(group, "<tr>", "</tr>");
+        } else if (name == "td") {
+            const int width = attrs.value("width").toInt();
+            Push(group,
+                 width > 0 ? QStringLiteral("<td valign=\"top\" width=\"%1\">").arg(width)
+                           : QStringLiteral("<td valign=\"top\">"),
+                 "</td>");
         } else if (name == "a") {
             const QString href = attrs.value("href");
             if (href.isEmpty())
@@ -230,6 +251,14 @@ private:
             // Vertical alignment, body and classes: kept for the nesting, drawn plainly.
             Push(group, QString(), QString());
         }
+    }
+
+    // An icon of the message box, by the number it registered it under.
+    void Icon(const QMap<QString, QString>& attrs) {
+        bool ok = false;
+        const uint handle = attrs.value("handle").toUInt(&ok, 0);
+        if (ok && handle != 0)
+            m_out += QStringLiteral("<img src=\"%1%2\">").arg(kIconScheme).arg(handle, 0, 16);
     }
 
     QString m_out;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -25,7 +26,11 @@ struct LinkFixture {
         parent.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&parent));
     }
-    void Hover() { QTest::mouseMove(link, QPoint(3, 3)); }
+    void Hover() {
+        QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), link->mapToGlobal(QPointF(3, 3)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &move);
+    }
     void LeaveAndTick() {
         QCursor::setPos(parent.mapToGlobal(QPoint(290, 95)));
         link->OnTimer();

@@ -1,41 +1,21 @@
+// The program's message call: what its boxes show and answer, from which
+// thread, and over which window.
+
 #include "htmlbox/message_call.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <atomic>
-#include <functional>
 #include <thread>
 
-#include "htmlbox/html_message_dialog.h"
+#include "message_box_support.h"
 
 namespace {
-
-HtmlMessageDialog* OpenBox() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<HtmlMessageDialog*>(w); box && box->isVisible()) return box;
-    return nullptr;
-}
-
-// Runs `act` on the box as soon as one is shown (polling from the event loop that
-// the message call itself runs).
-void WhenBoxShows(std::function<void(HtmlMessageDialog*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (HtmlMessageDialog* box = OpenBox()) {
-            timer->stop();
-            timer->deleteLater();
-            act(box);
-        }
-    });
-    timer->start();
-}
 
 TEST(MessageCall, HookAnswersWithoutShowingAnything) {
     QString seenText;
@@ -51,44 +31,79 @@ TEST(MessageCall, HookAnswersWithoutShowingAnything) {
     EXPECT_EQ(seenStyle, 36);
 }
 
-TEST(MessageCall, InformationBoxClosedWithOkGivesOne) {
+TEST(MessageCall, RecordOfTheCallHasTheYellowBumpBehindTheBox) {
+    QWidget owner;
+    const VelaMessageBoxParams p = HtmlMessageParams(&owner, "text", "Pelmark", 64);
+    EXPECT_EQ(p.owner, &owner);
+    EXPECT_EQ(p.caption.text, "Pelmark");
+    EXPECT_EQ(p.messageText.text, "text");
+    EXPECT_EQ(p.style, 64u);
+    EXPECT_EQ(p.mainArea.effect, 12);
+    EXPECT_EQ(p.mainArea.begin, QColor(253, 236, 81));
+    EXPECT_EQ(p.mainArea.middle, QColor(254, 243, 169));
+    EXPECT_EQ(p.mainArea.end, QColor(253, 236, 81));
+    EXPECT_EQ(p.buttonAlignment, 2u);
+    EXPECT_EQ(p.headerHeight, 0u);
+}
+
+TEST(MessageCall, InformationBoxShowsTheIconBesideTheTextAndOneOkButton) {
     QString title;
     std::vector<int> buttons;
-    bool hasIcon = false;
-    QString shown;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    QString markup;
+    QSize okSize;
+    bool okHasFocus = false;
+    bool okIsDefault = false;
+    QColor top, middle;
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         title = box->windowTitle();
         buttons = box->ButtonIds();
-        hasIcon = box->findChild<QLabel*>("icon") != nullptr;
-        shown = box->findChild<QLabel*>("message")->text();
+        markup = box->MessageMarkup();
+        okSize = box->Button(1)->size();
+        okHasFocus = box->focusWidget() == box->Button(1);
+        okIsDefault = box->Button(1)->isDefault();
+        const QImage image = box->grab().toImage();
+        top = image.pixelColor(2, 1);
+        middle = image.pixelColor(2, image.height() / 2);
         QTest::mouseClick(box->Button(1), Qt::LeftButton);
     });
     EXPECT_EQ(ShowHtmlMessage(nullptr, "Saved in:<br><b>/home/ann</b>", "Pelmark", 64), 1);
     EXPECT_EQ(title, "Pelmark");
     EXPECT_EQ(buttons, std::vector<int>{1});
-    EXPECT_TRUE(hasIcon);
-    EXPECT_EQ(shown, "Saved in:<br><b>/home/ann</b>");
+    EXPECT_TRUE(markup.startsWith("<table cellpadding=5><tr><td width=32><icon handle=0x"))
+        << markup.toStdString();
+    EXPECT_TRUE(markup.endsWith("></td><td>Saved in:<br><b>/home/ann</b></td></tr></table>"));
+    EXPECT_GE(okSize.width(), 70);
+    EXPECT_GE(okSize.height(), 17);
+    EXPECT_TRUE(okHasFocus);
+    EXPECT_TRUE(okIsDefault);
+    // The yellow band: darker at the edge, lighter in the middle.
+    EXPECT_NEAR(top.red(), 253, 2);
+    EXPECT_NEAR(top.blue(), 81, 12);
+    EXPECT_NEAR(middle.blue(), 169, 12);
     EXPECT_EQ(OpenBox(), nullptr);
 }
 
 TEST(MessageCall, EscapeOnAnOkBoxGivesTwo) {
-    WhenBoxShows([](HtmlMessageDialog* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    WhenBoxShows([](CVelaMessageBoxTemplate* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(ShowHtmlMessage(nullptr, "No file(s) selected to remove.", "Pelmark", 64), 2);
 }
 
-TEST(MessageCall, QuestionBoxIgnoresEscapeAndAnswersYesOrNo) {
-    bool stillOpenAfterEscape = false;
+TEST(MessageCall, QuestionBoxIgnoresEscapeAndCloseAndAnswersYesOrNo) {
+    bool stillOpen = false;
+    bool closeButton = true;
     std::vector<int> buttons;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         buttons = box->ButtonIds();
+        closeButton = box->windowFlags() & Qt::WindowCloseButtonHint;
         QTest::keyClick(box, Qt::Key_Escape);
         box->close();
-        stillOpenAfterEscape = box->isVisible();
+        stillOpen = box->isVisible();
         QTest::mouseClick(box->Button(7), Qt::LeftButton);
     });
     EXPECT_EQ(ShowHtmlMessage(nullptr, "Are you sure to stop the running process?", "Pelmark", 36),
               7);
-    EXPECT_TRUE(stillOpenAfterEscape);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(closeButton);
     EXPECT_EQ(buttons, (std::vector<int>{6, 7}));
 }
 
@@ -101,16 +116,19 @@ TEST(MessageCall, ApplicationBoxIsModalAndModelessBoxLeavesTheWindowUsable) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
 
     QWidget* modalWhileOpen = &main;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    QWidget* parent = nullptr;
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         modalWhileOpen = QApplication::activeModalWidget();
+        parent = box->parentWidget();
         QTest::mouseClick(box->Button(1), Qt::LeftButton);
     });
     ShowHtmlMessage(&main, "modal", "Pelmark", 64);
     EXPECT_NE(modalWhileOpen, nullptr);
+    EXPECT_EQ(parent, &main);
 
     modalWhileOpen = &main;
     bool mainEnabled = false;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         modalWhileOpen = QApplication::activeModalWidget();
         mainEnabled = main.isEnabled() && button->isEnabled();
         QTest::mouseClick(button, Qt::LeftButton);
@@ -122,11 +140,24 @@ TEST(MessageCall, ApplicationBoxIsModalAndModelessBoxLeavesTheWindowUsable) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(MessageCall, BoxWithoutOwnerBelongsToTheMainWindow) {
+    QMainWindow frame;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    QWidget* parent = nullptr;
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
+        parent = box->parentWidget();
+        box->OnCommand(1);
+    });
+    ShowHtmlMessage(nullptr, "x", "Pelmark", 64);
+    EXPECT_EQ(parent, &frame);
+}
+
 TEST(MessageCall, CallFromAnotherThreadIsShownOnTheInterfaceThread) {
     std::atomic<int> answer{0};
     std::atomic<bool> done{false};
     bool onInterfaceThread = false;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         onInterfaceThread = box->thread() == QApplication::instance()->thread() &&
                             QApplication::activeModalWidget() == nullptr;
         QTest::mouseClick(box->Button(6), Qt::LeftButton);
@@ -147,18 +178,37 @@ TEST(MessageCall, EmptyCaptionTakesTheOwnerTitleOrError) {
     QWidget owner;
     owner.setWindowTitle("Pelmark - deck.odp");
     QString title;
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         title = box->windowTitle();
-        box->done(1);
+        box->OnCommand(1);
     });
     ShowHtmlMessage(&owner, "x", "", 64);
     EXPECT_EQ(title, "Pelmark - deck.odp");
-    WhenBoxShows([&](HtmlMessageDialog* box) {
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         title = box->windowTitle();
-        box->done(1);
+        box->OnCommand(1);
     });
     ShowHtmlMessage(nullptr, "x", "", 64);
     EXPECT_EQ(title, "Error");
+}
+
+TEST(MessageCall, LinkInTheMessageOpensItsTarget) {
+    QString opened;
+    SetMessageLinkOpener([&](const QString& href) {
+        opened = href;
+        return true;
+    });
+    WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
+        // Hunt the link along the message's first line.
+        const QRect r = box->MessageRect();
+        for (int x = r.left(); x < r.right() && opened.isEmpty(); x += 3)
+            for (int y = r.top(); y < r.bottom() && opened.isEmpty(); y += 3)
+                QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+        box->OnCommand(1);
+    });
+    ShowHtmlMessage(nullptr, "Saved in <a href='/home/ann/out'>/home/ann/out</a>", "Pelmark", 64);
+    SetMessageLinkOpener({});
+    EXPECT_EQ(opened, "/home/ann/out");
 }
 
 }  // namespace
