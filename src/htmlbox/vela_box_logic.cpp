@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -170,6 +171,12 @@ VelaButtonPlan PlanButtons(const VelaMessageBoxParams& params, const QStringList
     if (style & MB_HELP) plan.ids.push_back(IDHELP);
     if (params.reportMessage != 0 && params.owner) plan.ids.push_back(IDREPORT);
     if (hasFooter) plan.ids.push_back(IDMORE);
+    // A box none of whose buttons closes it (sets 10 to 15, perhaps with Help,
+    // Report or More) would never go away: Escape and Close stay the way out.
+    const bool closable = std::any_of(plan.ids.begin(), plan.ids.end(), [](int id) {
+        return id != IDHELP && id != IDREPORT && id != IDMORE;
+    });
+    if (!closable) plan.escapeAllowed = true;
     const int index = static_cast<int>((style >> 8) & 0x0F);
     plan.defaultIndex = index < static_cast<int>(plan.ids.size()) ? index : 0;
     return plan;

@@ -333,7 +333,8 @@ void CVelaMessageBoxTemplate::CreateControlsAndMeasure() {
         }
         button->setText(caption);
         button->setEnabled(!disabled);
-        button->setAutoDefault(false);
+        // As on the desktop, Enter presses the button that has the focus.
+        button->setAutoDefault(true);
         button->setDefault(makeDefault);
         connect(button, &QPushButton::clicked, this,
                 [this, id] { OnCommand(static_cast<unsigned>(id)); });

@@ -53,8 +53,9 @@ TEST(VelaButtons, EverySetWithItsIdsAndEscapeRule) {
         {7, {11, 3}, false},
         {8, {14, 15, 2}, true},
         {9, {5, 16, 2}, true},
-        {10, {}, false},
-        {15, {}, false},
+        // No button that closes the box: Escape stays allowed, or it could never close.
+        {10, {}, true},
+        {15 | MB_HELP, {9}, true},
         {3 | VMB_ADD_YES_ALL | VMB_ADD_NO_ALL, {6, 19, 7, 20, 2}, true},
         {4 | VMB_ADD_NO_ALL, {6, 7, 20}, false},
         {0 | VMB_ADD_YES_ALL, {1}, true},  // only the Yes sets take the extras
