@@ -1,0 +1,207 @@
+#include "recovery/salvage/deflate_resync.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "support/deck_xml.h"
+#include "support/package_builder.h"
+#include "support/qt_printers.h"
+
+namespace {
+
+const auto kRun = [] { return true; };
+
+// What the damaged stream inflates to before it breaks, and where its first
+// wrong byte is.
+int64_t FirstWrongByte(const QByteArray& packed, const QByteArray& original) {
+    z_stream z{};
+    inflateInit2(&z, -15);
+    QByteArray out(original.size() + 65536, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.constData()));
+    z.avail_in = uInt(packed.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    while (inflate(&z, Z_NO_FLUSH) == Z_OK && z.avail_out > 0) {
+    }
+    const int64_t produced = int64_t(z.total_out);
+    inflateEnd(&z);
+    int64_t i = 0;
+    while (i < produced && i < original.size() && out[int(i)] == original[int(i)]) ++i;
+    return i;
+}
+
+// Every run is a piece of the original, and the pieces come in order.
+void ExpectRunsInOrder(const std::vector<QByteArray>& runs, const QByteArray& original,
+                       int64_t after) {
+    qsizetype at = qsizetype(after);
+    for (const QByteArray& run : runs) {
+        const qsizetype found = original.indexOf(run, at);
+        ASSERT_GE(found, 0) << "a run that is not in the original: " << run.left(80).constData();
+        at = found + run.size();
+    }
+}
+
+int PagesIn(const std::vector<QByteArray>& runs) {
+    int pages = 0;
+    for (const QByteArray& run : runs) pages += WholePages(run);
+    return pages;
+}
+
+// Raw Deflate at level 6, with a full flush after every `slidesPerFlush`
+// slides (0: none), the way a writer that streams its output leaves points
+// where the history starts afresh.
+QByteArray Deflate(const QByteArray& xml, int slidesPerFlush) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(xml.size()))) + 65536, '\0');
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    qsizetype at = 0;
+    int pages = 0;
+    for (;;) {
+        qsizetype next = xml.indexOf("</draw:page>", at);
+        const bool last = next < 0;
+        next = last ? xml.size() : next + 12;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(xml.constData()) + at);
+        z.avail_in = uInt(next - at);
+        const bool flush = !last && slidesPerFlush > 0 && ++pages % slidesPerFlush == 0;
+        deflate(&z, last ? Z_FINISH : flush ? Z_FULL_FLUSH : Z_NO_FLUSH);
+        at = next;
+        if (last) break;
+    }
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+void Damage(QByteArray& packed, double at, int length, bool zeroed) {
+    const int start = int(packed.size() * at);
+    const QByteArray noise = PackageBuilder::Incompressible(length, 11);
+    for (int i = 0; i < length; ++i) packed[start + i] = zeroed ? '\0' : noise[i];
+}
+
+struct DamageCase {
+    const char* label;
+    double at;    // where the damage starts, as a share of the compressed bytes
+    int length;   // bytes
+    bool zeroed;  // zeros, else pseudo-random bytes
+    int slidesPerFlush;
+    int minLaterSlides;  // whole slides past the damage that must come back
+};
+
+class ResyncPastDamage : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(ResyncPastDamage, KeepsOnlyExactBytesInOrder) {
+    const DamageCase& c = GetParam();
+    const QByteArray xml = DeckContentXml(150);
+    QByteArray packed = Deflate(xml, c.slidesPerFlush);
+    Damage(packed, c.at, c.length, c.zeroed);
+
+    const int64_t wrong = FirstWrongByte(packed, xml);
+    ASSERT_LT(wrong, xml.size());
+    const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_GE(result.restarts, 1);
+    ASSERT_FALSE(result.laterRuns.empty());
+    // Nothing decoded before the damage and nothing unknown or wrong.
+    const int64_t prefixEnd = result.damageOutput >= 0 ? result.damageOutput : wrong;
+    ExpectRunsInOrder(result.laterRuns, xml, prefixEnd);
+    if (c.zeroed && c.length >= 8) {
+        EXPECT_LE(result.damageOutput, wrong);
+        EXPECT_GE(result.damageOutput, 0);
+    }
+
+    const int before = WholePages(xml.left(int(prefixEnd)));
+    EXPECT_GE(PagesIn(result.laterRuns), c.minLaterSlides)
+        << "slides before the damage: " << before;
+    if (c.minLaterSlides > 0) {
+        EXPECT_LT(before + PagesIn(result.laterRuns), 150);
+    }
+}
+
+// A Deflate stream refers back up to 32 KiB, so past the damage the bytes
+// copied from the lost history stay unknown until the history starts afresh;
+// whole slides come back from the first flush point on.
+INSTANTIATE_TEST_SUITE_P(
+    Resync, ResyncPastDamage,
+    ::testing::Values(DamageCase{"ZeroedInsideTheBlock", 0.5, 4096, true, 0, 0},
+                      DamageCase{"ZeroedEarly", 0.15, 1024, true, 0, 0},
+                      DamageCase{"OneZeroedByteIsNoZeroedStretch", 0.6, 1, true, 0, 0},
+                      DamageCase{"NoiseInTheMiddle", 0.45, 512, false, 0, 0},
+                      DamageCase{"ZeroedBeforeAFlushPoint", 0.5, 2048, true, 20, 40},
+                      DamageCase{"NoiseBeforeAFlushPoint", 0.3, 700, false, 20, 60}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(Resync, ZeroedBlockInALongStreamKeepsSlidesOnBothSides) {
+    const QByteArray xml = DeckContentXml(150);
+    QByteArray packed = Deflate(xml, 10);
+    Damage(packed, 0.5, 3000, true);
+    const int64_t wrong = FirstWrongByte(packed, xml);
+    const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun);
+
+    const int before = WholePages(xml.left(int(result.damageOutput)));
+    const int after = PagesIn(result.laterRuns);
+    EXPECT_GE(before, 60);
+    EXPECT_GE(after, 60);
+    ExpectRunsInOrder(result.laterRuns, xml, result.damageOutput);
+    EXPECT_TRUE(result.laterRuns.back().endsWith("</office:document-content>\n"));
+}
+
+TEST(Resync, ACutStreamKeepsWhatFollowsTheDamageUpToTheCut) {
+    const QByteArray xml = DeckContentXml(150);
+    QByteArray packed = Deflate(xml, 10);
+    Damage(packed, 0.3, 2048, true);
+    packed.chop(packed.size() / 5);
+
+    const int64_t wrong = FirstWrongByte(packed, xml);
+    const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun);
+    ASSERT_FALSE(result.laterRuns.empty());
+    ExpectRunsInOrder(result.laterRuns, xml, result.damageOutput);
+    EXPECT_GT(PagesIn(result.laterRuns), 40);
+}
+
+TEST(Resync, TwoDamagedPlacesAreBothCrossed) {
+    const QByteArray xml = DeckContentXml(200);
+    QByteArray packed = Deflate(xml, 10);
+    Damage(packed, 0.3, 1500, true);
+    Damage(packed, 0.7, 1500, true);
+
+    const int64_t wrong = FirstWrongByte(packed, xml);
+    const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun);
+    EXPECT_GE(result.restarts, 2);
+    ExpectRunsInOrder(result.laterRuns, xml, result.damageOutput);
+    ASSERT_FALSE(result.laterRuns.empty());
+    EXPECT_TRUE(result.laterRuns.back().endsWith("</office:document-content>\n"));
+    EXPECT_GT(PagesIn(result.laterRuns), 80);
+}
+
+TEST(Resync, NothingComesOfBytesThatAreNotDeflate) {
+    const QByteArray noise = PackageBuilder::Incompressible(64 * 1024, 5);
+    const ResyncResult result = ResyncAfterDamage(noise, 0, {}, kRun);
+    EXPECT_TRUE(result.laterRuns.empty());
+    EXPECT_EQ(result.restarts, 0);
+}
+
+TEST(Resync, AStopRequestEndsTheSearch) {
+    const QByteArray noise = PackageBuilder::Incompressible(256 * 1024, 5);
+    int asked = 0;
+    const ResyncResult result = ResyncAfterDamage(noise, 0, {}, [&asked] { return ++asked < 3; });
+    EXPECT_TRUE(result.stopped);
+    EXPECT_LE(asked, 4);
+}
+
+TEST(Resync, OutputStaysWithinTheLimit) {
+    const QByteArray xml = DeckContentXml(150);
+    QByteArray packed = Deflate(xml, 10);
+    Damage(packed, 0.25, 1024, true);
+    ResyncLimits limits;
+    limits.maxOutputBytes = 40000;
+    const ResyncResult result =
+        ResyncAfterDamage(packed, FirstWrongByte(packed, xml), limits, kRun);
+    int64_t total = 0;
+    for (const QByteArray& run : result.laterRuns) total += run.size();
+    EXPECT_GT(total, 0);
+    EXPECT_LE(total, 40000 + 65536);
+}
+
+}  // namespace

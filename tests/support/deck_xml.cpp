@@ -1,0 +1,65 @@
+#include "support/deck_xml.h"
+
+#include <random>
+
+namespace {
+
+const char* const kWords[] = {"slide",   "market",  "growth", "quarter", "team",    "plan",
+                              "revenue", "product", "launch", "budget",  "review",  "design",
+                              "sales",   "metric",  "target", "roadmap", "partner", "risk",
+                              "report",  "summary", "region", "client",  "cost",    "goal"};
+
+QByteArray Words(std::mt19937& random, int count) {
+    QByteArray text;
+    for (int i = 0; i < count; ++i) {
+        if (i) text += ' ';
+        text += kWords[random() % (sizeof kWords / sizeof *kWords)];
+        if (random() % 3 == 0) text += QByteArray::number(int(random() % 10000));
+    }
+    return text;
+}
+
+}  // namespace
+
+QByteArray DeckContentXml(int slides, uint32_t seed) {
+    std::mt19937 random(seed);
+    QByteArray xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:presentation=\"urn:oasis:names:tc:opendocument:xmlns:presentation:1.0\" "
+        "office:version=\"1.3\"><office:automatic-styles/><office:body>"
+        "<office:presentation>";
+    for (int s = 1; s <= slides; ++s) {
+        xml += "<draw:page draw:name=\"page" + QByteArray::number(s) +
+               "\" draw:master-page-name=\"Default\"><draw:frame "
+               "presentation:class=\"title\"><draw:text-box><text:p>" +
+               Words(random, 4) +
+               "</text:p></draw:text-box></draw:frame><draw:frame "
+               "presentation:class=\"outline\"><draw:text-box>";
+        for (int line = 0; line < 5; ++line) xml += "<text:p>" + Words(random, 12) + "</text:p>";
+        xml +=
+            "</draw:text-box></draw:frame><presentation:notes><draw:frame><draw:text-box>"
+            "<text:p>" +
+            Words(random, 20) +
+            "</text:p></draw:text-box></draw:frame></presentation:notes></draw:page>";
+    }
+    xml += "</office:presentation></office:body></office:document-content>\n";
+    return xml;
+}
+
+int WholePages(const QByteArray& xml) {
+    int count = 0;
+    for (qsizetype at = 0;;) {
+        const qsizetype open = xml.indexOf("<draw:page ", at);
+        if (open < 0) break;
+        const qsizetype close = xml.indexOf("</draw:page>", open);
+        if (close < 0) break;
+        const qsizetype nextOpen = xml.indexOf("<draw:page ", open + 1);
+        if (nextOpen < 0 || nextOpen > close) ++count;
+        at = close + 1;
+    }
+    return count;
+}
