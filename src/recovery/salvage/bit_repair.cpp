@@ -16,7 +16,7 @@ constexpr size_t kChunk = 64 * 1024;
 constexpr int64_t kWindowBytes = 32768;
 // Saved inflate states: at most this many, and no closer than this.
 constexpr int64_t kMaxCheckpoints = 256;
-constexpr int64_t kMinCheckpointGap = 1024;
+constexpr int64_t kMinCheckpointGap = 256;
 
 // A raw inflate stream that ends itself.
 struct Inflater {
