@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace platform {
+class ReadOnlyFile;
+}
+
+// Looking for members in the bytes of a package that no recovered member
+// covers: members whose local header signature took a hit, and Deflate
+// streams whose header is gone altogether, which are named by the document
+// element they inflate to (office:document-content is content.xml, and so on).
+
+// A stretch of the package, [begin, end).
+struct FileRange {
+    int64_t begin = 0;
+    int64_t end = 0;
+};
+
+struct OrphanMember {
+    enum class Found { DamagedHeader, HeaderGone };
+    Found found = Found::DamagedHeader;
+    QString name;               // as stored, "/" between levels
+    uint16_t method = 8;        // 8 Deflate, 0 stored
+    int64_t headerOffset = -1;  // where its local header starts; -1 when it is gone
+    int64_t dataOffset = 0;     // its first data byte
+    int64_t dataEnd = 0;        // no byte of it at or past this
+    bool sizeKnown = false;     // the header or a descriptor records its length
+    uint64_t size = 0;          // uncompressed
+    bool crcKnown = false;      // the header or a descriptor records its CRC-32
+    uint32_t crc = 0;
+    bool streamEnded = false;  // Deflate: its stream ends properly before dataEnd
+};
+
+// Searches `unclaimed` (in file order, not overlapping) of `file` and returns
+// what it finds in file order. A member named like one of `wholeNames` (the
+// members already recovered whole) is left out: those are never replaced.
+// `keepRunning` is asked all along; when it answers false the search ends
+// with what was found so far.
+std::vector<OrphanMember> FindOrphanMembers(const platform::ReadOnlyFile& file,
+                                            const std::vector<FileRange>& unclaimed,
+                                            const QStringList& wholeNames,
+                                            const std::function<bool()>& keepRunning);
+
+// The member a document element names ("office:document-content" is
+// "content.xml"); empty for any other element.
+QString MemberNamedByRoot(const QByteArray& rootElement);
