@@ -277,6 +277,13 @@ TEST_F(FlowTest, DisabledColoursGreyEverythingAndClearBackgrounds) {
     }
 }
 
+TEST_F(FlowTest, ResourceStringsArePlacedLikeTextAndUnknownOnesTakeNoSpace) {
+    drawer.SetStringLoader([](int id) { return id == 0x10 ? QString("sixteen") : QString(); });
+    EXPECT_EQ(Measure("a<string idres=0x10>b<string idres=3>c"), QSize(70 + 1, 14));
+    Draw(QRect(0, 0, 200, 50));
+    ExpectRuns(dc, {{0, 0, "a"}, {7, 0, "sixteen"}, {56, 0, "b"}, {63, 0, "c"}});
+}
+
 TEST_F(FlowTest, DrawingWithoutAMatchingMeasurementStaysInBounds) {
     Measure("aa bb");
     // The line table holds one line; a drawing that wraps must not read past it.

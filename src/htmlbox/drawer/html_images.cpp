@@ -61,8 +61,8 @@ QImage ResourcePicture(const QString& kind, int id) {
     return QImage();
 }
 
+// A size attribute: pixels, or a percentage of the natural size.
 int Dimension(const QString& text, int natural, const VelaValueContext& ctx) {
-    if (text.endsWith('%')) return ReadSize(text, natural, false, ctx);
     return ReadSize(text, natural, false, ctx);
 }
 
@@ -89,7 +89,6 @@ void CVelaHtmlLayout::Picture(int kind, const MarkupAttributes& attributes) {
     const VelaValueContext ctx = ValueContext();
     const VelaShadowOptions& shadow = m_d.m_drawManager.Shadow();
     PictureAttributes a;
-    bool styleGiven = false;
     for (const auto& [name, value] : attributes) {
         if (name == "index") {
             a.index = ReadSize(value, 0, false, ctx);
@@ -108,7 +107,6 @@ void CVelaHtmlLayout::Picture(int kind, const MarkupAttributes& attributes) {
             a.mask = ReadColour(value, a.mask, ctx);
         } else if (name == "style") {
             a.style = a.hotStyle = StyleLetters(value, shadow);
-            styleGiven = true;
         } else if (name == "hotstyle") {
             a.hotStyle = StyleLetters(value, shadow);
         } else if (name == "cx") {
@@ -123,8 +121,6 @@ void CVelaHtmlLayout::Picture(int kind, const MarkupAttributes& attributes) {
             a.speed = ReadSize(value, 0, false, ctx);
         }
     }
-    Q_UNUSED(styleGiven);
-
     // The picture and the size it is drawn at.
     QImage picture;
     int w = 0, h = 0;

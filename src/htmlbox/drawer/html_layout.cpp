@@ -248,19 +248,7 @@ void CVelaHtmlLayout::PlaceText(const QString& run) {
                 m_line.descent = std::max(m_line.descent, extent.height - extent.ascent);
                 m_x += extent.width;
             } else {
-                int top = m_nLineTop;
-                switch (m_style.valign) {
-                    case 0:
-                        break;
-                    case 1:
-                        top += (m_line.height - extent.height) / 2;
-                        break;
-                    case 2:
-                        top += m_line.height - extent.ascent;
-                        break;
-                    default:
-                        top += m_line.height - m_line.descent - extent.ascent;
-                }
+                const int top = TextTop(extent);
                 DrawTextPart(part, top, extent, !rest.isEmpty());
             }
             m_bLineHasContent = true;
@@ -320,6 +308,19 @@ void CVelaHtmlLayout::AddLinkArea(const QRect& rect) {
 
 void CVelaHtmlLayout::PlaceObjectHeight(int height) {
     if (m_bMeasuring) m_line.height = std::max(m_line.height, height);
+}
+
+int CVelaHtmlLayout::TextTop(const VelaTextExtent& extent) const {
+    switch (m_style.valign) {
+        case 0:
+            return m_nLineTop;
+        case 1:
+            return m_nLineTop + (m_line.height - extent.height) / 2;
+        case 2:
+            return m_nLineTop + m_line.height - extent.ascent;
+        default:
+            return m_nLineTop + m_line.height - m_line.descent - extent.ascent;
+    }
 }
 
 int CVelaHtmlLayout::ObjectTop(int h) const {

@@ -59,6 +59,8 @@ private:
     void PlaceText(const QString& run);
     void PlaceObjectHeight(int height);
     int ObjectTop(int height) const;
+    // Where a run in the current font starts on the current line.
+    int TextTop(const VelaTextExtent& extent) const;
     bool NeedsWrapBefore(int width) const;
     void AddLinkArea(const QRect& rect);
     void DrawTextPart(const QString& part, int top, const VelaTextExtent& extent, bool endsLine);

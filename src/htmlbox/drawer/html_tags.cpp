@@ -314,7 +314,7 @@ void CVelaHtmlLayout::ResourceString(const MarkupAttributes& attributes) {
         m_line.height = std::max(m_line.height, extent.ascent);
         m_line.descent = std::max(m_line.descent, extent.height - extent.ascent);
     } else {
-        const int top = m_nLineTop + m_line.height - m_line.descent - extent.ascent;
+        const int top = TextTop(extent);
         m_dc.DrawText(m_font, m_x, top, text, VelaToQColor(m_style.textColour),
                       m_style.backMode == 2 && m_d.m_bColoursEnabled,
                       VelaToQColor(m_style.backColour));
