@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPalette>
+
+#include "htmlbox/drawer/painter_canvas.h"
+#include "htmlbox/drawer/vela_draw_manager.h"
 
 namespace {
 
 constexpr int kInset = 5;
+constexpr int kSolid = 1;
 
 void DrawLine(QPainter& painter, unsigned style, int left, int right, int y) {
     if (left >= right) return;
@@ -20,13 +23,13 @@ void DrawLine(QPainter& painter, unsigned style, int left, int right, int y) {
             painter.drawLine(left, y + 1, right - 1, y + 1);
             break;
         case 2:
-            painter.setPen(Qt::black);
-            painter.drawLine(left, y, right - 1, y);
+        case 3: {
+            CVelaPainterCanvas canvas(painter);
+            CVelaDrawManager().DrawStyledLine(
+                canvas, left, y, right - 1, y,
+                style == 2 ? VelaRGB(0, 0, 0) : VelaRGB(255, 255, 255), kSolid, 1);
             break;
-        case 3:
-            painter.setPen(Qt::white);
-            painter.drawLine(left, y, right - 1, y);
-            break;
+        }
         default:
             break;
     }
@@ -37,8 +40,12 @@ void DrawEmbossed(QPainter& painter, const QRect& rect, const QString& text) {
     painter.setPen(Qt::white);
     painter.drawText(rect.translated(1, 1), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      text);
-    painter.setPen(QApplication::palette().color(QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(QApplication::palette().color(QPalette::Dark));
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+COLORREF AreaColourRef(const QColor& colour) {
+    return VelaFromQColor(AreaColour(colour));
 }
 
 }  // namespace
@@ -49,12 +56,10 @@ QColor AreaColour(const QColor& colour) {
 
 bool DrawAreaBackground(QPainter& painter, const QRect& rect, const VelaMessageBoxArea& area) {
     if (area.effect < 0 || rect.isEmpty()) return false;
-    // Begin at the top edge, middle across the centre line, end at the bottom.
-    QLinearGradient band(rect.topLeft(), rect.bottomLeft());
-    band.setColorAt(0.0, AreaColour(area.begin));
-    band.setColorAt(0.5, AreaColour(area.middle));
-    band.setColorAt(1.0, AreaColour(area.end));
-    painter.fillRect(rect, band);
+    CVelaPainterCanvas canvas(painter);
+    CVelaDrawManager().DrawEffectBackground(canvas, area.effect, rect, AreaColourRef(area.begin),
+                                            AreaColourRef(area.middle), AreaColourRef(area.end), 0,
+                                            0);
     return true;
 }
 

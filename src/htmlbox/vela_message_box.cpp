@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "htmlbox/drawer/vela_image_handles.h"
+#include "htmlbox/standard_icons.h"
 #include "htmlbox/vela_box_logic.h"
 #include "htmlbox/vela_box_paint.h"
 
@@ -30,7 +32,7 @@ constexpr int kButtonGap = 11;
 constexpr int kButtonBottom = 11;
 constexpr int kMinButtonWidth = 80;
 constexpr int kMinButtonHeight = 23;
-constexpr int kIconSize = 32;
+constexpr int kIconSize = kSystemIconSize;
 constexpr int kTickMs = 1000;
 
 class TimerTicker : public VelaTicker {
@@ -149,7 +151,7 @@ CVelaMessageBoxTemplate::CVelaMessageBoxTemplate(const VelaMessageBoxParams& par
     if (params.style & MB_RIGHT)
         m_strMessage = QStringLiteral("<right>%1</right>").arg(m_strMessage);
     if (!m_icon.isNull()) {
-        m_hIcon = RegisterIconHandle(m_icon);
+        m_hIcon = CVelaImageHandles::Add(m_icon);
         m_strMessage = QStringLiteral(
                            "<table cellpadding=%1><tr><td width=%2><icon handle=0x%3></td><td>%4</"
                            "td></tr></table>")
@@ -182,39 +184,25 @@ CVelaMessageBoxTemplate::CVelaMessageBoxTemplate(const VelaMessageBoxParams& par
 
 CVelaMessageBoxTemplate::~CVelaMessageBoxTemplate() {
     m_pTicker->Stop();
-    if (m_hIcon) ReleaseIconHandle(m_hIcon);
+    if (m_hIcon) CVelaImageHandles::Remove(m_hIcon);
 }
 
 void CVelaMessageBoxTemplate::LoadIcon() {
-    QStyle::StandardPixmap standard;
-    switch (m_params.style & kVelaIconMask) {
-        case kVelaIconHand:
-            standard = QStyle::SP_MessageBoxCritical;
-            break;
-        case kVelaIconQuestion:
-            standard = QStyle::SP_MessageBoxQuestion;
-            break;
-        case kVelaIconExclamation:
-            standard = QStyle::SP_MessageBoxWarning;
-            break;
-        case kVelaIconAsterisk:
-            standard = QStyle::SP_MessageBoxInformation;
-            break;
-        case kVelaIconCustom:
-            if (m_params.iconResourceId != 0) {
-                m_icon =
-                    m_params.iconModule
-                        ? m_params.iconModule(m_params.iconResourceId)
-                        : QPixmap(QStringLiteral(":/icon/%1.png").arg(m_params.iconResourceId));
-                if (!m_icon.isNull())
-                    m_icon = m_icon.scaled(kIconSize, kIconSize, Qt::KeepAspectRatio,
-                                           Qt::SmoothTransformation);
-            }
-            return;
-        default:
-            return;
+    const unsigned kind = m_params.style & kVelaIconMask;
+    if (kind != kVelaIconCustom) {
+        // The desktop's own icons for hand, question, exclamation and asterisk.
+        m_icon = StandardMessageIcon(static_cast<int>(kind));
+        return;
     }
-    m_icon = style()->standardIcon(standard, nullptr, this).pixmap(kIconSize, kIconSize);
+    // A custom icon that does not load leaves the message without the icon table.
+    if (m_params.iconResourceId == 0) return;
+    const QPixmap custom =
+        m_params.iconModule ? m_params.iconModule(m_params.iconResourceId)
+                            : QPixmap(QStringLiteral(":/icon/%1.png").arg(m_params.iconResourceId));
+    if (custom.isNull()) return;
+    m_icon = custom.toImage()
+                 .scaled(kIconSize, kIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                 .convertToFormat(QImage::Format_ARGB32);
 }
 
 void CVelaMessageBoxTemplate::CreateControlsAndMeasure() {
@@ -228,7 +216,7 @@ void CVelaMessageBoxTemplate::CreateControlsAndMeasure() {
         m_nHeaderHeight = static_cast<int>(m_params.headerHeight);
         m_strHeader = LoadTextOrResource(m_params.headerText, m_params);
         if (!m_strHeader.isEmpty()) {
-            const QSize size = m_pHeaderDrawer->MeasureHtml(m_fontMessage, m_strHeader);
+            const QSize size = m_pHeaderDrawer->MeasureHtml(m_strHeader);
             grow(size.width() + 2 * kMarginX);
             m_nHeaderHeight = std::max(m_nHeaderHeight, size.height() + 2 * kMarginY);
         }
@@ -239,7 +227,7 @@ void CVelaMessageBoxTemplate::CreateControlsAndMeasure() {
     }
 
     // Message.
-    const QSize message = m_pMessageDrawer->MeasureHtml(m_fontMessage, m_strMessage);
+    const QSize message = m_pMessageDrawer->MeasureHtml(m_strMessage);
     m_nMessageHeight = message.height() + 2 * kMarginY;
     grow(message.width() + 2 * kMarginX);
     h += m_nMessageHeight;
@@ -247,7 +235,7 @@ void CVelaMessageBoxTemplate::CreateControlsAndMeasure() {
     // Footer: measured now, shown only when asked for.
     m_strFooter = LoadTextOrResource(m_params.footerText, m_params);
     if (!m_strFooter.isEmpty()) {
-        const QSize footer = m_pFooterDrawer->MeasureHtml(m_fontMessage, m_strFooter);
+        const QSize footer = m_pFooterDrawer->MeasureHtml(m_strFooter);
         m_nFooterHeight = footer.height() + 2 * kMarginY;
         grow(footer.width() + 2 * kMarginX);
     }
@@ -517,7 +505,7 @@ void CVelaMessageBoxTemplate::OnHelp() {
                          (dot > 0 ? name.left(dot) : name) + QStringLiteral(".hlp");
     QUrl url = QUrl::fromLocalFile(help);
     if (m_params.helpContext != 0) url.setFragment(QString::number(m_params.helpContext));
-    OpenMessageLink(url.toString());
+    OpenVelaHelp(url.toString());
 }
 
 void CVelaMessageBoxTemplate::OnReport() {
@@ -578,27 +566,30 @@ void CVelaMessageBoxTemplate::PaintBackground() {
 
 void CVelaMessageBoxTemplate::paintEvent(QPaintEvent*) {
     if (m_bmpBackground.isNull() || m_bmpBackground.width() != width()) PaintBackground();
-    QPainter p(this);
-    p.drawImage(0, 0, m_bmpBackground);
-    p.setPen(Qt::black);
-    if (m_nHeaderHeight > 0 && !m_strHeader.isEmpty())
-        m_pHeaderDrawer->DrawHtml(
-            p, QRect(kMarginX, kMarginY, width() - 2 * kMarginX, m_nHeaderHeight - 2 * kMarginY));
-    m_pMessageDrawer->DrawHtml(p, MessageRect());
-    if (m_bFooterShown)
-        m_pFooterDrawer->DrawHtml(p, QRect(kMarginX, height() - m_nFooterHeight + kMarginY,
-                                           width() - 2 * kMarginX, m_nFooterHeight - kMarginY));
+    // Everything goes to a picture of the client size first, then to the screen.
+    QImage frame(size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&frame);
+        p.drawImage(0, 0, m_bmpBackground);
+        if (m_nHeaderHeight > 0 && !m_strHeader.isEmpty())
+            m_pHeaderDrawer->DrawHtml(p, QRect(kMarginX, kMarginY, width() - 2 * kMarginX,
+                                               m_nHeaderHeight - 2 * kMarginY));
+        m_pMessageDrawer->DrawHtml(p, MessageRect());
+        if (m_bFooterShown)
+            m_pFooterDrawer->DrawHtml(p, QRect(kMarginX, height() - m_nFooterHeight + kMarginY,
+                                               width() - 2 * kMarginX, m_nFooterHeight - kMarginY));
+    }
+    QPainter screen(this);
+    screen.drawImage(0, 0, frame);
 }
 
 void CVelaMessageBoxTemplate::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     bool pointing = false;
-    bool handled = false;
-    if (m_nHeaderHeight > 0) handled = m_pHeaderDrawer->UpdateHoverCursor(at, &pointing);
-    if (!handled && m_nMessageHeight > 0)
-        handled = m_pMessageDrawer->UpdateHoverCursor(at, &pointing);
-    if (!handled && m_bFooterShown) handled = m_pFooterDrawer->UpdateHoverCursor(at, &pointing);
-    if (handled && pointing)
+    if (m_nHeaderHeight > 0) pointing = m_pHeaderDrawer->UpdateHoverCursor(at);
+    if (!pointing && m_nMessageHeight > 0) pointing = m_pMessageDrawer->UpdateHoverCursor(at);
+    if (!pointing && m_bFooterShown) pointing = m_pFooterDrawer->UpdateHoverCursor(at);
+    if (pointing)
         setCursor(Qt::PointingHandCursor);
     else
         unsetCursor();

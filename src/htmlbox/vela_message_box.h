@@ -104,7 +104,7 @@ private:
     QCheckBox* m_pCheck = nullptr;
     QLabel* m_pCheckLabel = nullptr;
     QFont m_fontMessage;
-    QPixmap m_icon;
+    QImage m_icon;
     unsigned m_hIcon = 0;
     std::unique_ptr<VelaHtmlView> m_pHeaderDrawer;
     std::unique_ptr<VelaHtmlView> m_pMessageDrawer;

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <thread>
 
+#include "htmlbox/drawer/vela_html_drawer.h"
 #include "message_box_support.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST(MessageCall, InformationBoxShowsTheIconBesideTheTextAndOneOkButton) {
     QSize okSize;
     bool okHasFocus = false;
     bool okIsDefault = false;
-    QColor top, middle;
+    QColor edge, middle;
     WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
         title = box->windowTitle();
         buttons = box->ButtonIds();
@@ -62,8 +63,8 @@ TEST(MessageCall, InformationBoxShowsTheIconBesideTheTextAndOneOkButton) {
         okHasFocus = box->focusWidget() == box->Button(1);
         okIsDefault = box->Button(1)->isDefault();
         const QImage image = box->grab().toImage();
-        top = image.pixelColor(2, 1);
-        middle = image.pixelColor(2, image.height() / 2);
+        edge = image.pixelColor(1, 2);
+        middle = image.pixelColor(image.width() / 2, 2);
         QTest::mouseClick(box->Button(1), Qt::LeftButton);
     });
     EXPECT_EQ(ShowHtmlMessage(nullptr, "Saved in:<br><b>/home/ann</b>", "Pelmark", 64), 1);
@@ -76,9 +77,11 @@ TEST(MessageCall, InformationBoxShowsTheIconBesideTheTextAndOneOkButton) {
     EXPECT_GE(okSize.height(), 17);
     EXPECT_TRUE(okHasFocus);
     EXPECT_TRUE(okIsDefault);
-    // The yellow band: darker at the edge, lighter in the middle.
-    EXPECT_NEAR(top.red(), 253, 2);
-    EXPECT_NEAR(top.blue(), 81, 12);
+    // The yellow bump: deeper at the sides, lighter in the middle.
+    EXPECT_NEAR(edge.red(), 253, 2);
+    EXPECT_NEAR(edge.green(), 236, 3);
+    EXPECT_NEAR(edge.blue(), 81, 12);
+    EXPECT_NEAR(middle.green(), 243, 3);
     EXPECT_NEAR(middle.blue(), 169, 12);
     EXPECT_EQ(OpenBox(), nullptr);
 }
@@ -194,7 +197,7 @@ TEST(MessageCall, EmptyCaptionTakesTheOwnerTitleOrError) {
 
 TEST(MessageCall, LinkInTheMessageOpensItsTarget) {
     QString opened;
-    SetMessageLinkOpener([&](const QString& href) {
+    CVelaHtmlDrawer::SetAddressOpener([&](const QString& href) {
         opened = href;
         return true;
     });
@@ -207,7 +210,7 @@ TEST(MessageCall, LinkInTheMessageOpensItsTarget) {
         box->OnCommand(1);
     });
     ShowHtmlMessage(nullptr, "Saved in <a href='/home/ann/out'>/home/ann/out</a>", "Pelmark", 64);
-    SetMessageLinkOpener({});
+    CVelaHtmlDrawer::SetAddressOpener({});
     EXPECT_EQ(opened, "/home/ann/out");
 }
 

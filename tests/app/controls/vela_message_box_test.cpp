@@ -240,7 +240,7 @@ TEST_F(VelaBoxTest, HelpOpensTheProgramsHelpFileAndReportTellsTheOwner) {
         int reports = 0;
     } owner;
     QString opened;
-    SetMessageLinkOpener([&](const QString& href) {
+    SetVelaHelpOpener([&](const QString& href) {
         opened = href;
         return true;
     });
@@ -258,7 +258,7 @@ TEST_F(VelaBoxTest, HelpOpensTheProgramsHelpFileAndReportTellsTheOwner) {
         box->OnCommand(IDOK);
     });
     EXPECT_EQ(RunVelaMessageBox(p), 1);
-    SetMessageLinkOpener({});
+    SetVelaHelpOpener({});
     EXPECT_EQ(ids, (std::vector<int>{1, 9, 21}));
     EXPECT_TRUE(openAfter);
     EXPECT_EQ(owner.reports, 1);
