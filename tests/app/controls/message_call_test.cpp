@@ -202,7 +202,8 @@ TEST(MessageCall, LinkInTheMessageOpensItsTarget) {
         return true;
     });
     WhenBoxShows([&](CVelaMessageBoxTemplate* box) {
-        // Hunt the link along the message's first line.
+        // The links are where the last painting put them; then hunt the link.
+        box->grab();
         const QRect r = box->MessageRect();
         for (int x = r.left(); x < r.right() && opened.isEmpty(); x += 3)
             for (int y = r.top(); y < r.bottom() && opened.isEmpty(); y += 3)
