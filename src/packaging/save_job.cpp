@@ -1,10 +1,11 @@
 #include "packaging/save_job.h"
 
-#include "packaging/repaired_folder_packer.h"
 #include "packaging/media_copy.h"
+#include "packaging/repaired_folder_packer.h"
 #include "platform/folders.h"
 #include "platform/output_files.h"
 #include "recovery/job_view.h"
+#include "recovery/message_markup.h"
 
 namespace {
 
@@ -12,35 +13,6 @@ const QString kSavingHint = "Please wait while .odp file(s) are saving....";
 const QString kSavedHint =
     "Saving of .odp file(s) completed....\n Click exit to end the application or \nSelect new "
     ".odp file(s) to repair....";
-
-// The destination goes into the message box's markup, both as the link and as
-// its text; a folder name may hold any of these characters.
-QString EscapeMarkup(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 // Saves one repaired row; the lines between "starts" and the separator.
 void SaveRow(JobView* view, const QString& path, int row, const QString& destination) {
@@ -154,7 +126,8 @@ int SaveWorker(JobParams* params) {
     view->ShowTotalProgressOnly(kShowHide);
     view->RelayoutView();
 
-    const QString shown = EscapeMarkup(destination);
+    // The destination is both the link and its text; a folder name may hold any character.
+    const QString shown = EscapeMessageMarkup(destination);
     view->ShowMessage(
         "File(s) saving process has been completed.Saved file(s) location is:<br>"
         "<a href='" +

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "recovery/message_markup.h"
 
 const QString kFileSeparator = QString(85, '*') + "\r\n";
 const QString kJobEndSeparator = QString(64, '_') + "\r\n\r\n";
@@ -46,17 +47,19 @@ QString WorkingFolderOf(const QString& packagePath, int row) {
     return GetWorkingRoot() + '/' + FileNameOf(packagePath) + QString::number(row);
 }
 
-std::optional<QString> CheckWorkingRoot(const QString& root) {
-    if (!platform::PathExists(root)) return std::nullopt;
-    if (platform::IsSymLink(root))
+std::optional<QString> CheckWorkingRoot(const QString& path) {
+    if (!platform::PathExists(path)) return std::nullopt;
+    // The refusal is shown in the message box: the path shows as written.
+    const QString root = EscapeMessageMarkup(path);
+    if (platform::IsSymLink(path))
         return root +
                " is a symbolic link. Pelmark will not use it as its working folder; "
                "please remove it and try again.";
-    if (!platform::OwnedByCurrentUser(root))
+    if (!platform::OwnedByCurrentUser(path))
         return root +
                " belongs to another user. Pelmark will not use it as its working "
                "folder; please remove it or set TMPDIR to a folder of your own.";
-    if (!platform::FolderExists(root))
+    if (!platform::FolderExists(path))
         return root +
                " is not a folder. Pelmark needs that name for its working folder; "
                "please remove the file and try again.";

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/folders.h"
+#include "recovery/message_markup.h"
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
 #include "support/test_files.h"
@@ -194,3 +195,9 @@ TEST(StartJobThread, RunsTheWorkerWithTheRecord) {
 }
 
 }  // namespace
+
+TEST(MessageMarkup, PathsShowAsWritten) {
+    EXPECT_EQ(EscapeMessageMarkup("/home/ann/R&D <old> 'a' \"b\""),
+              "/home/ann/R&amp;D &lt;old&gt; &#39;a&#39; &quot;b&quot;");
+    EXPECT_EQ(EscapeMessageMarkup("/plain/path.odp"), "/plain/path.odp");
+}

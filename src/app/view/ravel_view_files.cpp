@@ -16,6 +16,7 @@
 #include "app/view/view_texts.h"
 #include "app/wait_cursor.h"
 #include "platform/folders.h"
+#include "recovery/message_markup.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ void CRavelView::OnSelectFiles() {
         if (IsNewListEntry(path))
             AddFileRow(path);
         else
-            ShowMessage(path + QStringLiteral("already exist in the list."), kMsgInfo);
+            ShowMessage(EscapeMessageMarkup(path) + QStringLiteral("already exist in the list."),
+                        kMsgInfo);
     }
     DoEnableRepairGroup(true);
 }
