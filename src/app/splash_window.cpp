@@ -35,6 +35,7 @@ CSplashWindow::CSplashWindow()
     setAttribute(Qt::WA_NoSystemBackground);
     // Shown without taking the focus from the window being built.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setCursor(Qt::ArrowCursor);
 }
 
 CSplashWindow::~CSplashWindow() = default;
