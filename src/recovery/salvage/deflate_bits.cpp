@@ -28,12 +28,22 @@ bool ReadDynamic(BitReader& in, Code& literals, Code& distances) {
     const int ncode = int(in.Bits(4)) + 4;
     if (nlen > 286 || ndist > 30) return false;
 
-    unsigned char lengths[320] = {};
-    for (int i = 0; i < ncode; ++i) lengths[kOrder[i]] = (unsigned char)in.Bits(3);
+    unsigned char lengths[320];
+    std::memset(lengths, 0, 19);
+    int count[8] = {};
+    for (int i = 0; i < ncode; ++i) ++count[lengths[kOrder[i]] = (unsigned char)in.Bits(3)];
+    // Most bits that are no header fail here: the code of code lengths must
+    // be complete, which is cheap to see before anything is built.
+    int left = 1;
+    for (int len = 1; len < 8; ++len) {
+        left = (left << 1) - count[len];
+        if (left < 0) return false;
+    }
+    if (left != 0) return false;
     Code lencode;
     if (!in.Ok() || !lencode.Build(lengths, 19, false)) return false;
 
-    std::memset(lengths, 0, sizeof lengths);
+    std::memset(lengths, 0, size_t(nlen + ndist));
     int index = 0;
     while (index < nlen + ndist) {
         const int symbol = lencode.Decode(in);
@@ -63,15 +73,37 @@ bool ReadDynamic(BitReader& in, Code& literals, Code& distances) {
 }
 
 // The fixed code of literals and lengths, read a symbol at a time.
+// The fixed code of literals and lengths as a table over the next nine bits
+// as they are read: symbol in the low bits, code length above.
+const std::array<uint16_t, 512>& FixedTable() {
+    static const std::array<uint16_t, 512> table = [] {
+        std::array<uint16_t, 512> t{};
+        for (int symbol = 0; symbol < 288; ++symbol) {
+            int length = 0, code = 0;
+            if (symbol < 144) {
+                length = 8, code = 0x30 + symbol;
+            } else if (symbol < 256) {
+                length = 9, code = 0x190 + symbol - 144;
+            } else if (symbol < 280) {
+                length = 7, code = symbol - 256;
+            } else {
+                length = 8, code = 0xC0 + symbol - 280;
+            }
+            int reversed = 0;  // Huffman codes go in most significant bit first
+            for (int i = 0; i < length; ++i) reversed |= ((code >> (length - 1 - i)) & 1) << i;
+            for (int high = 0; (reversed | (high << length)) < 512; ++high)
+                t[size_t(reversed | (high << length))] = uint16_t(symbol | (length << 9));
+        }
+        return t;
+    }();
+    return table;
+}
+
 int DecodeFixedSymbol(BitReader& in) {
-    int code = int(in.Bits(1));
-    for (int i = 1; i < 7; ++i) code = (code << 1) | int(in.Bits(1));
-    if (code <= 0x17) return 256 + code;  // 7 bits: 256..279
-    code = (code << 1) | int(in.Bits(1));
-    if (code >= 0x30 && code <= 0xBF) return code - 0x30;          // 8 bits: 0..143
-    if (code >= 0xC0 && code <= 0xC7) return 280 + (code - 0xC0);  // 8 bits: 280..287
-    code = (code << 1) | int(in.Bits(1));
-    return 144 + (code - 0x190);  // 9 bits: 144..255
+    BitReader peek = in;
+    const uint16_t entry = FixedTable()[peek.Bits(9)];
+    in.Bits(entry >> 9);
+    return entry & 511;
 }
 
 bool CheckFixed(BitReader& in, int symbols) {
@@ -97,17 +129,30 @@ bool CheckFixed(BitReader& in, int symbols) {
 
 }  // namespace
 
-BlockKind CheckBlockHeader(const unsigned char* data, size_t size, int64_t bit, int fixedSymbols) {
+BlockKind CheckBlockHeader(const unsigned char* data, size_t size, int64_t bit, int fixedSymbols,
+                           int firstLiteral) {
     BitReader in(data, size, bit);
     in.Bits(1);  // the last-block flag may be either
     switch (in.Bits(2)) {
-        case 0:
-            return CheckStored(in, size) ? BlockKind::Stored : BlockKind::None;
-        case 1:
+        case 0: {
+            if (!CheckStored(in, size)) return BlockKind::None;
+            const int64_t first = in.Position() / 8;
+            if (firstLiteral >= 0 && (first >= int64_t(size) || data[first] != firstLiteral))
+                return BlockKind::None;
+            return BlockKind::Stored;
+        }
+        case 1: {
+            if (firstLiteral >= 0) {
+                BitReader peek = in;
+                if (DecodeFixedSymbol(peek) != firstLiteral) return BlockKind::None;
+            }
             return CheckFixed(in, fixedSymbols) ? BlockKind::Fixed : BlockKind::None;
+        }
         case 2: {
             Code literals, distances;
-            return ReadDynamic(in, literals, distances) ? BlockKind::Dynamic : BlockKind::None;
+            if (!ReadDynamic(in, literals, distances)) return BlockKind::None;
+            if (firstLiteral >= 0 && literals.Decode(in) != firstLiteral) return BlockKind::None;
+            return BlockKind::Dynamic;
         }
         default:
             return BlockKind::None;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Bit-level helpers for reading a raw Deflate stream from any bit, not just
 // from its first byte: where a block header could start, and an inflater that
@@ -28,6 +29,13 @@ public:
     bool Ok() const { return m_pos <= m_bits; }
     int64_t Position() const { return m_pos; }
     unsigned Bits(int count) {
+        if (m_pos + 64 <= m_bits) {
+            // Fast path: the bits lie inside one 8-byte load.
+            uint64_t word;
+            std::memcpy(&word, m_data + (m_pos >> 3), sizeof word);
+            m_pos += count;
+            return unsigned((word >> ((m_pos - count) & 7)) & ((uint64_t(1) << count) - 1));
+        }
         unsigned value = 0;
         for (int i = 0; i < count; ++i) {
             if (m_pos < m_bits) value |= unsigned((m_data[m_pos >> 3] >> (m_pos & 7)) & 1) << i;
@@ -56,7 +64,7 @@ public:
 
 private:
     std::array<int, kMaxCodeBits + 1> m_count{};
-    std::array<uint16_t, 320> m_symbol{};
+    std::array<uint16_t, 320> m_symbol;  // only the entries Build fills are read
 };
 
 // The codes of one fixed or dynamic block, to decode its symbols from any bit
@@ -90,9 +98,11 @@ enum class BlockKind { None, Stored, Fixed, Dynamic };
 // to agree and LEN bytes to follow; a dynamic header needs every code it
 // describes to be complete, with an end-of-block code. A fixed header is
 // accepted when its first `fixedSymbols` symbols are valid and every literal
-// among them is a text byte. Returns None when no block can start there.
+// among them is a text byte. With `firstLiteral` (0..255) the block's first
+// symbol must also be that literal, as where a document starts. Returns None
+// when no block can start there.
 BlockKind CheckBlockHeader(const unsigned char* data, size_t size, int64_t bit,
-                           int fixedSymbols = 8);
+                           int fixedSymbols = 8, int firstLiteral = -1);
 
 // A byte that may occur in XML text (UTF-8 bytes included); the unknown byte
 // is not one of them.

@@ -29,7 +29,7 @@ struct ResyncResult {
     // The bytes decoded past the damage with no unknown byte among them, in
     // stream order; each run may begin and end in the middle of an element.
     std::vector<QByteArray> laterRuns;
-    int restarts = 0;      // places where decoding started again
+    int restarts = 0;  // places where decoding started again
     // Decoded bytes before this offset came before the damage; a prefix kept
     // of the damaged decoding must end here, since what that decoding gave
     // later may already be wrong even where it looks right. -1 when no

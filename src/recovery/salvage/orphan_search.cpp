@@ -116,6 +116,7 @@ public:
 
     void Search(const FileRange& range) {
         const int64_t end = std::min(range.end, m_length);
+        if (end - range.begin < kHeaderBytes) return;  // room for no member worth having
         int64_t q = std::max<int64_t>(range.begin, 0);
         while (q < end) {
             if (!Load(q, end) || !m_keepRunning()) return;
@@ -123,7 +124,8 @@ public:
             for (; q < blockEnd; ++q) {
                 if (((q - m_blockStart) & 4095) == 0 && !m_keepRunning()) return;
                 int64_t next = 0;
-                if (TryHeader(q, end, &next) || TryStream(q, end, &next)) {
+                if (SkipRecord(q, end, &next) || TryHeader(q, end, &next) ||
+                    TryStream(q, end, &next)) {
                     q = next;
                     break;
                 }
@@ -156,6 +158,29 @@ private:
         *next = std::max(member.dataEnd, member.dataOffset + 1);
         if (m_wholeNames.contains(member.name)) return true;  // never replaces a whole member
         m_found.push_back(std::move(member));
+        return true;
+    }
+
+    // The central directory, its end record and data descriptors lie in the
+    // bytes no member claims in every package: a whole record is passed over
+    // at once, so an intact package costs next to nothing.
+    bool SkipRecord(int64_t q, int64_t end, int64_t* next) {
+        const int64_t available = std::min(Available(q), end - q);
+        if (available < 16) return false;
+        const unsigned char* p = At(q);
+        if (p[0] != 'P' || p[1] != 'K') return false;
+        int64_t length = 0;
+        if (p[2] == 1 && p[3] == 2 && available >= 46) {
+            length = 46 + int64_t(Le16(p + 28)) + Le16(p + 30) + Le16(p + 32);
+        } else if (p[2] == 5 && p[3] == 6 && available >= 22) {
+            length = 22 + int64_t(Le16(p + 20));
+        } else if (p[2] == 7 && p[3] == 8) {
+            length = 16;
+        } else {
+            return false;
+        }
+        if (length > end - q) return false;
+        *next = q + length;
         return true;
     }
 
@@ -222,11 +247,12 @@ private:
     }
 
     // A Deflate stream starting at `q` that decodes to one of the documents
-    // of a package.
+    // of a package; such a document starts with "<".
     bool TryStream(int64_t q, int64_t end, int64_t* next) {
         const int64_t available = std::min(Available(q), end - q);
         if (available < 8) return false;
-        if (salvage::CheckBlockHeader(At(q), size_t(available), 0) == salvage::BlockKind::None)
+        if (salvage::CheckBlockHeader(At(q), size_t(available), 0, 8, '<') ==
+            salvage::BlockKind::None)
             return false;
         if (!m_inflater.Start(At(q), size_t(available), 0, false)) return false;
         z_stream& z = m_inflater.Stream();

@@ -1,0 +1,145 @@
+// The cost of the deep salvage searches. Usage:
+//   salvage_bench scan <package> [rounds]   the scan alone, and the lost-header
+//                                           search over the bytes it leaves
+//   salvage_bench bits [slides]             single-bit repair: time per member
+//   salvage_bench resync [slides]           slides kept past a zeroed stretch
+#include <zlib.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+#include <algorithm>
+#include <random>
+
+#include "platform/files.h"
+#include "recovery/entry_scanner.h"
+#include "recovery/salvage/bit_repair.h"
+#include "recovery/salvage/deflate_resync.h"
+#include "recovery/salvage/orphan_search.h"
+#include "support/deck_xml.h"
+#include "support/package_builder.h"
+
+namespace {
+
+const auto kRun = [] { return true; };
+
+int Scan(const QString& path, int rounds, QTextStream& out) {
+    platform::ReadOnlyFile file;
+    if (file.Open(path) != 0) return 1;
+    double scanBest = 1e30, orphanBest = 1e30;
+    size_t found = 0;
+    int64_t unclaimedBytes = 0;
+    for (int i = 0; i < rounds; ++i) {
+        std::vector<FileRange> free;
+        int64_t at = 0;
+        QElapsedTimer timer;
+        timer.start();
+        WalkEntries(file, kRun, [&](const EntryInfo& entry) {
+            // The header lies before the data; its name is the entry's.
+            const int64_t header = int64_t(entry.dataOffset) - 30 - entry.name.size();
+            if (header > at) free.push_back({at, header});
+            at = std::max<int64_t>(at, int64_t(entry.dataOffset) + entry.compressedSize);
+        });
+        if (at < file.Size()) free.push_back({at, file.Size()});
+        scanBest = std::min(scanBest, timer.nsecsElapsed() / 1e9);
+        timer.restart();
+        found = FindOrphanMembers(file, free, {}, kRun).size();
+        orphanBest = std::min(orphanBest, timer.nsecsElapsed() / 1e9);
+        unclaimedBytes = 0;
+        for (const FileRange& r : free) unclaimedBytes += r.end - r.begin;
+    }
+    out << "file " << file.Size() << " bytes, unclaimed " << unclaimedBytes << " bytes\n";
+    out << "scan " << scanBest * 1e3 << " ms, lost-header search " << orphanBest * 1e3 << " ms ("
+        << 100.0 * orphanBest / scanBest << " % of the scan), found " << found << "\n";
+    return 0;
+}
+
+int Bits(int slides, QTextStream& out) {
+    const QByteArray xml = DeckContentXml(slides);
+    const QByteArray packed = PackageBuilder::RawDeflate(xml);
+    const uint32_t crc = PackageBuilder::Crc32(xml);
+    std::mt19937 random(3);
+    double total = 0, worst = 0;
+    int repaired = 0, tries = 20;
+    int64_t tried = 0;
+    for (int i = 0; i < tries; ++i) {
+        const int64_t bit = int64_t(random() % uint32_t(packed.size() * 8));
+        QByteArray damaged = packed;
+        damaged[int(bit >> 3)] = char(damaged[int(bit >> 3)] ^ (1 << (bit & 7)));
+        QElapsedTimer timer;
+        timer.start();
+        const BitRepairResult r =
+            RepairFlippedBit(damaged, uint32_t(xml.size()), crc, -1, {}, kRun);
+        const double s = timer.nsecsElapsed() / 1e9;
+        total += s;
+        worst = std::max(worst, s);
+        tried += r.tried;
+        repaired += r.outcome == BitRepairResult::Outcome::Repaired && r.content == xml;
+    }
+    out << slides << " slides, " << xml.size() << " bytes (" << packed.size()
+        << " compressed): " << repaired << " of " << tries << " flips put right, "
+        << total / tries * 1e3 << " ms a member on average, worst " << worst * 1e3 << " ms, "
+        << tried / tries << " bits tried on average\n";
+    return 0;
+}
+
+// Level 6 with a full flush every `per` slides (0: none).
+QByteArray Deflate(const QByteArray& xml, int per) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(xml.size()))) + 65536, '\0');
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    qsizetype at = 0;
+    int pages = 0;
+    for (;;) {
+        qsizetype next = xml.indexOf("</draw:page>", at);
+        const bool last = next < 0;
+        next = last ? xml.size() : next + 12;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(xml.constData()) + at);
+        z.avail_in = uInt(next - at);
+        const bool flush = !last && per > 0 && ++pages % per == 0;
+        deflate(&z, last ? Z_FINISH : flush ? Z_FULL_FLUSH : Z_NO_FLUSH);
+        at = next;
+        if (last) break;
+    }
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+int Resync(int slides, QTextStream& out) {
+    const QByteArray xml = DeckContentXml(slides);
+    for (const int per : {0, 10, 1}) {
+        QByteArray packed = Deflate(xml, per);
+        const int start = packed.size() / 2;
+        for (int i = 0; i < 2048 && start + i < packed.size(); ++i) packed[start + i] = '\0';
+        QElapsedTimer timer;
+        timer.start();
+        const ResyncResult r = ResyncAfterDamage(packed, xml.size(), {}, kRun);
+        const double ms = timer.nsecsElapsed() / 1e6;
+        int later = 0;
+        for (const QByteArray& run : r.laterRuns) later += WholePages(run);
+        const int before = r.damageOutput >= 0 ? WholePages(xml.left(int(r.damageOutput))) : 0;
+        out << slides << " slides, flush " << (per ? QString("every %1").arg(per) : "never")
+            << ", 2048 zeroed bytes mid-stream: " << before << " before the damage + " << later
+            << " later = " << 100.0 * (before + later) / slides << " %, " << ms << " ms\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments();
+    const QString what = args.value(1);
+    if (what == "scan" && args.size() > 2)
+        return Scan(args[2], std::max(1, args.value(3, "5").toInt()), out);
+    if (what == "bits") return Bits(std::max(1, args.value(2, "100").toInt()), out);
+    if (what == "resync") return Resync(std::max(1, args.value(2, "100").toInt()), out);
+    QTextStream(stderr)
+        << "usage: salvage_bench scan <package> [rounds] | bits [slides] | resync [slides]\n";
+    return 2;
+}
