@@ -352,3 +352,56 @@ TEST_F(VelaBoxTest, RightAlignmentHeaderAndCheckRowsAddToTheLayout) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VelaBoxTest, CustomIconFromItsModuleOrNoIconTableWhenItDoesNotLoad) {
+    VelaMessageBoxParams p = Record(0x80);
+    p.iconResourceId = 7;
+    int asked = 0;
+    p.iconModule = [&](int id) {
+        asked = id;
+        QPixmap icon(48, 48);
+        icon.fill(Qt::red);
+        return icon;
+    };
+    CVelaMessageBoxTemplate shown(p);
+    EXPECT_EQ(asked, 7);
+    EXPECT_TRUE(shown.HasIcon());
+    EXPECT_TRUE(shown.MessageMarkup().startsWith("<table cellpadding=5><tr><td width=32><icon"));
+    // The icon stands left of the text, scaled to the system icon size.
+    const QImage image = shown.grab().toImage();
+    const QRect r = shown.MessageRect();
+    EXPECT_EQ(image.pixelColor(r.left() + 5 + 16, r.top() + 5 + 16), QColor(Qt::red));
+
+    p.iconModule = [](int) { return QPixmap(); };
+    CVelaMessageBoxTemplate missing(p);
+    EXPECT_FALSE(missing.HasIcon());
+    EXPECT_EQ(missing.MessageMarkup(), "Go on?");
+
+    p.iconResourceId = 0;  // no id: no icon, the module is not asked
+    asked = 0;
+    p.iconModule = [&](int id) {
+        asked = id;
+        return QPixmap(8, 8);
+    };
+    CVelaMessageBoxTemplate none(p);
+    EXPECT_FALSE(none.HasIcon());
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(VelaBoxTest, TextsByStringIdComeFromTheStringModule) {
+    VelaMessageBoxParams p = Record(0x01);
+    p.stringModule = [](unsigned id) -> std::optional<QString> {
+        if (id == 700) return QString("From the table");
+        if (id == 9001) return QString("Fine");
+        return std::nullopt;
+    };
+    p.messageText = VelaText::Id(700);
+    CVelaMessageBoxTemplate box(p);
+    EXPECT_EQ(box.MessageMarkup(), "From the table");
+    EXPECT_EQ(box.Button(IDOK)->text(), "Fine");
+    EXPECT_EQ(box.Button(IDCANCEL)->text(), "Cancel");
+}
+
+}  // namespace
