@@ -1,9 +1,14 @@
 #include "app/app_settings.h"
 
+#include <QDir>
+
+#include "platform/folders.h"
+
 namespace {
 const QString kSettingsKey = QStringLiteral("Pelmarkv1.0");
 const QString kAppLookValue = QStringLiteral("ApplicationLook");
 const QString kCompleteValue = QStringLiteral("CompleteRepairedPackages");
+const QString kSelectFolderValue = QStringLiteral("LastSelectFolder");
 }  // namespace
 
 std::unique_ptr<QSettings> OpenAppSettings() {
@@ -27,4 +32,14 @@ bool ReadCompletePackages() {
 
 void WriteCompletePackages(bool complete) {
     OpenAppSettings()->setValue(kCompleteValue, complete);
+}
+
+QString ReadSelectFilesFolder() {
+    const QString last = OpenAppSettings()->value(kSelectFolderValue).toString();
+    if (!last.isEmpty() && platform::FolderExists(last)) return last;
+    return QDir::homePath();
+}
+
+void WriteSelectFilesFolder(const QString& folder) {
+    if (!folder.isEmpty()) OpenAppSettings()->setValue(kSelectFolderValue, folder);
 }

@@ -17,3 +17,9 @@ void WriteApplicationLook(int look);
 // and stands in for lost pictures.
 bool ReadCompletePackages();
 void WriteCompletePackages(bool complete);
+
+// "LastSelectFolder": where the Select files dialog opens, the folder of the
+// last files chosen in it. The user's home folder when none is kept or the
+// kept one is gone.
+QString ReadSelectFilesFolder();
+void WriteSelectFilesFolder(const QString& folder);

@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -18,12 +18,14 @@
 #include "app/app_links.h"
 #include "app/app_looks.h"
 #include "app/app_settings.h"
+#include "app/controls/status_pane.h"
 #include "app/splash_window.h"
 #include "app/url_opener.h"
 #include "app/view/ravel_view.h"
 #include "app/wait_cursor.h"
 #include "art_resources.h"
 #include "htmlbox/message_call.h"
+#include "htmlbox/message_owner.h"
 #include "platform/files.h"
 #include "platform/lock_keys.h"
 
@@ -41,6 +43,7 @@ constexpr int kLogoWidth = 250;
 constexpr int kLogoTop = 28;
 constexpr int kLogoBottom = 78;
 constexpr int kLogoRightGap = 5;
+constexpr int kLogoLeftGap = 5;  // from the last toolbar button, in a narrow window
 
 }  // namespace
 
@@ -64,20 +67,15 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setCentralWidget(new CRavelView(this));
     CreateLogo();
 
-    // The keys that really act; the menu texts show other letters, which are
-    // labels only. Ctrl+O selects files (it does not remove), Ctrl+S saves.
-    auto bind = [this](const char* keys, void (CMainFrame::*handler)()) {
-        auto* shortcut = new QShortcut(QKeySequence(QLatin1String(keys)), this);
-        connect(shortcut, &QShortcut::activated, this, handler);
-    };
-    bind("Ctrl+N", &CMainFrame::OnFileSelectFiles);
-    bind("Ctrl+O", &CMainFrame::OnFileSelectFiles);
-    bind("Ctrl+S", &CMainFrame::OnFileSaveFiles);
+    // Every message box without an owner of its own is owned by this window.
+    SetMainMessageOwner(this);
 
     UpdateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    if (MainMessageOwner() == this) SetMainMessageOwner(nullptr);
+}
 
 // ---------------------------------------------------------------------------
 // Bars
@@ -94,14 +92,19 @@ QAction* CMainFrame::AddAction(int id, const QString& text, const QString& promp
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(AddAction(ID_FILE_SELECT_FILES, QStringLiteral("&Select File(s)\tCtrl+N"),
-                              QStringLiteral("Select corrupt .odp file(s)to repair"),
-                              QStringLiteral("Select file(s)")));
+    // The menu shows the keys that are bound, because they are the actions'
+    // own: Ctrl+N and Ctrl+O select files, Ctrl+S saves. A disabled command
+    // ignores its keys, as its menu item does.
+    QAction* select = AddAction(ID_FILE_SELECT_FILES, QStringLiteral("&Select File(s)"),
+                                QStringLiteral("Select corrupt .odp file(s)to repair"),
+                                QStringLiteral("Select file(s)"));
+    select->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_O)});
+    file->addAction(select);
     file->addSeparator();
-    file->addAction(AddAction(ID_FILE_REMOVE_FILES, QStringLiteral("&Remove File(s)\tCtrl+O"),
+    file->addAction(AddAction(ID_FILE_REMOVE_FILES, QStringLiteral("&Remove File(s)"),
                               QStringLiteral("Remove .odp file(s) from the list"),
                               QStringLiteral("Remove file(s)")));
-    file->addAction(AddAction(ID_FILE_REPAIR_FILES, QStringLiteral("&Repair File(s)\tCtrl+S"),
+    file->addAction(AddAction(ID_FILE_REPAIR_FILES, QStringLiteral("&Repair File(s)"),
                               QStringLiteral("Repair corrupt .odp file(s)"),
                               QStringLiteral("Repair file(s)")));
     file->addSeparator();
@@ -109,9 +112,11 @@ void CMainFrame::CreateMenus() {
         AddAction(ID_FILE_BROWSE_FOLDER, QStringLiteral("Browse folder"),
                   QStringLiteral("Browse destination path to save the repaired .odp file(s)"),
                   QStringLiteral("Browse folder")));
-    file->addAction(AddAction(ID_FILE_SAVE_FILES, QStringLiteral("Save file(s)"),
-                              QStringLiteral("Save repaired .odp file(s)"),
-                              QStringLiteral("Save file(s)")));
+    QAction* save =
+        AddAction(ID_FILE_SAVE_FILES, QStringLiteral("Save file(s)"),
+                  QStringLiteral("Save repaired .odp file(s)"), QStringLiteral("Save file(s)"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addAction(save);
     QAction* complete = AddAction(
         ID_FILE_COMPLETE_PACKAGES, QStringLiteral("Complete repaired packages"),
         QStringLiteral("Rebuild a lost manifest and stand in for lost pictures after repairing"),
@@ -152,6 +157,9 @@ void CMainFrame::CreateMenus() {
 
 void CMainFrame::CreateToolbar() {
     QToolBar* toolbar = addToolBar(QStringLiteral("Standard"));
+    m_pToolbar = toolbar;
+    // Its buttons move when it is laid out again; the logo keeps clear of them.
+    toolbar->installEventFilter(this);
     toolbar->setObjectName(QStringLiteral("standardToolbar"));
     toolbar->setIconSize(QSize(48, 48));
     toolbar->setMovable(false);
@@ -171,7 +179,7 @@ void CMainFrame::CreateToolbar() {
 
 void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    m_wndPane0 = new QLabel(kIdleText, bar);
+    m_wndPane0 = new CStatusPane(kIdleText, bar);
     m_wndPane0->setObjectName(QStringLiteral("statusPane0"));
     m_wndPane0->setMinimumWidth(kPane0Width);
     bar->addWidget(m_wndPane0, 1);
@@ -206,8 +214,8 @@ void CMainFrame::CreateLogo() {
     m_wndLogo->setAccessibleName(kLogoText);
     m_wndLogo->setAlignment(Qt::AlignCenter);
     m_wndLogo->setAttribute(Qt::WA_TranslucentBackground);
-    const QPixmap logo(QStringLiteral(":/bitmap/330.png"));
-    if (!logo.isNull()) m_wndLogo->setPixmap(logo);
+    m_pixLogo = QPixmap(QStringLiteral(":/bitmap/330.png"));
+    if (!m_pixLogo.isNull()) m_wndLogo->setPixmap(m_pixLogo);
     const QPixmap hand(QStringLiteral(":/cursor/354.png"));
     if (!hand.isNull()) m_wndLogo->setCursor(QCursor(hand, kLinkCursorHotX, kLinkCursorHotY));
     m_wndLogo->setMouseTracking(true);
@@ -217,16 +225,46 @@ void CMainFrame::CreateLogo() {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (m_wndLogo) {
-        // At the right end of the toolbar row, 5 pixels from the edge.
-        const int w = width();
-        m_wndLogo->setGeometry(w - kLogoWidth, kLogoTop, kLogoWidth - kLogoRightGap,
-                               kLogoBottom - kLogoTop);
-        m_wndLogo->raise();
+    PlaceLogo();
+}
+
+void CMainFrame::PlaceLogo() {
+    if (!m_wndLogo) return;
+    // At the right end of the toolbar row, 5 pixels from the edge; in a narrow
+    // window it starts after the last toolbar button instead of covering it,
+    // and its picture shrinks to what is left.
+    const int w = width();
+    int left = w - kLogoWidth;
+    if (m_pToolbar && !m_pToolbar->actions().isEmpty()) {
+        if (QWidget* last = m_pToolbar->widgetForAction(m_pToolbar->actions().last())) {
+            if (last->isVisible()) {
+                const int end = last->mapTo(this, QPoint(last->width(), 0)).x();
+                left = std::max(left, end + kLogoLeftGap);
+            }
+        }
     }
+    const int right = w - kLogoRightGap;
+    m_wndLogo->setGeometry(left, kLogoTop, std::max(0, right - left), kLogoBottom - kLogoTop);
+    if (!m_pixLogo.isNull()) {
+        const QSize room = m_wndLogo->size();
+        const QSize natural = m_pixLogo.deviceIndependentSize().toSize();
+        if (natural.width() <= room.width() || room.isEmpty()) {
+            m_wndLogo->setPixmap(m_pixLogo);
+        } else {
+            const qreal ratio = m_pixLogo.devicePixelRatio();
+            QPixmap smaller =
+                m_pixLogo.scaled(room * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            smaller.setDevicePixelRatio(ratio);
+            m_wndLogo->setPixmap(smaller);
+        }
+    }
+    m_wndLogo->raise();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pToolbar &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        QTimer::singleShot(0, this, &CMainFrame::PlaceLogo);
     if (watched == m_wndLogo) {
         if (event->type() == QEvent::MouseMove) {
             SetPaneText(kLogoText);
@@ -328,9 +366,16 @@ void CMainFrame::OnAppAbout() {
 }
 
 QString CMainFrame::HelpFilePath() const {
-    const QString folder =
-        m_strHelpFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_strHelpFolder;
-    return folder + QLatin1Char('/') + kHelpFileName;
+    if (!m_strHelpFolder.isEmpty()) return m_strHelpFolder + QLatin1Char('/') + kHelpFileName;
+    // Beside the program in a build folder; an installed program finds it in
+    // the documentation folder of the same installation.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString beside = programFolder + QLatin1Char('/') + kHelpFileName;
+    if (platform::FileExists(beside)) return beside;
+    const QString installed =
+        QDir::cleanPath(programFolder + QLatin1Char('/') + QStringLiteral(PELMARK_DOC_FROM_BIN) +
+                        QLatin1Char('/') + kHelpFileName);
+    return platform::FileExists(installed) ? installed : beside;
 }
 
 void CMainFrame::OnHelpSoftwareHelp() {

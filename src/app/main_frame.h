@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QString>
 #include <map>
 
 #include "recovery/job_control.h"
 
 class CRavelView;
+class CStatusPane;
 class QAction;
 class QLabel;
+class QToolBar;
 class QTimer;
 
 // Command ids of the frame's menus and toolbar.
@@ -87,12 +90,15 @@ private:
     void CreateLogo();
     QAction* AddAction(int id, const QString& text, const QString& prompt, const QString& tooltip);
     void UpdateLockIndicators();
+    void PlaceLogo();
 
     int m_nAppLook = 215;
     CRavelView* m_pView = nullptr;
     std::map<int, QAction*> m_actions;
     QLabel* m_wndLogo = nullptr;
-    QLabel* m_wndPane0 = nullptr;
+    QPixmap m_pixLogo;  // 330, at its natural size
+    QToolBar* m_pToolbar = nullptr;
+    CStatusPane* m_wndPane0 = nullptr;
     QLabel* m_wndCapsPane = nullptr;
     QLabel* m_wndNumPane = nullptr;
     QLabel* m_wndScrollPane = nullptr;

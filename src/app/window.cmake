@@ -10,6 +10,7 @@ add_library(pelmark_window STATIC
   ${PELMARK_WINDOW_DIR}/ravel_app.cpp
   ${PELMARK_WINDOW_DIR}/splash_window.cpp
   ${PELMARK_WINDOW_DIR}/url_opener.cpp
+  ${PELMARK_WINDOW_DIR}/view/dropped_files.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view_files.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view_job.cpp
@@ -21,6 +22,12 @@ target_include_directories(pelmark_window PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(pelmark_window PUBLIC
   pelmark_controls pelmark_htmlbox pelmark_art pelmark_packaging pelmark_recovery
   pelmark_platform Qt6::Widgets Qt6::Gui Qt6::Core)
+
+# An installed program finds its help page in the documentation folder, found
+# from its own folder by this relative path.
+file(RELATIVE_PATH PELMARK_DOC_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+  ${CMAKE_INSTALL_FULL_DATAROOTDIR}/doc/pelmark)
+target_compile_definitions(pelmark_window PRIVATE PELMARK_DOC_FROM_BIN="${PELMARK_DOC_FROM_BIN}")
 
 add_executable(pelmark ${PELMARK_WINDOW_DIR}/main.cpp)
 target_link_libraries(pelmark PRIVATE pelmark_window)

@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -17,6 +16,7 @@
 #include <QUrl>
 
 #include "htmlbox/drawer/vela_image_handles.h"
+#include "htmlbox/message_owner.h"
 #include "htmlbox/standard_icons.h"
 #include "htmlbox/vela_box_logic.h"
 #include "htmlbox/vela_box_paint.h"
@@ -58,16 +58,6 @@ std::unique_ptr<VelaTicker> MakeTicker() {
     return std::make_unique<TimerTicker>();
 }
 
-// The window a box without an owner belongs to: the active one, else the
-// program's main window, so the box never hides behind it.
-QWidget* DefaultOwner() {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    if (QWidget* active = QApplication::activeWindow()) return active;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<QMainWindow*>(w) && w->isVisible()) return w;
-    return nullptr;
-}
-
 }  // namespace
 
 void SetVelaTickerFactory(std::function<std::unique_ptr<VelaTicker>()> factory) {
@@ -79,7 +69,9 @@ void SetVelaTickerFactory(std::function<std::unique_ptr<VelaTicker>()> factory) 
 
 int RunVelaMessageBox(const VelaMessageBoxParams& record, MessageModality modality) {
     VelaMessageBoxParams params = record;
-    if (!params.owner) params.owner = DefaultOwner();
+    // Never without an owner: a box of its own could fall behind the window
+    // that waits for it.
+    params.owner = ResolveMessageOwner(params.owner);
     QString caption = LoadTextOrResource(params.caption, params);
     if (caption.isEmpty() && params.owner)
         caption = params.owner->window()->windowTitle().left(260);

@@ -1,17 +1,20 @@
 #include "folders.h"
 
-#include <QDir>
-#include <algorithm>
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <algorithm>
+#include <cerrno>
+
 namespace platform {
 
 namespace {
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 }  // namespace
 
 QString TempPath() {
@@ -25,7 +28,9 @@ int CreateFolder(const QString& path) {
     return errno;
 }
 
-bool RemoveFolder(const QString& path) { return ::rmdir(Native(path).constData()) == 0; }
+bool RemoveFolder(const QString& path) {
+    return ::rmdir(Native(path).constData()) == 0;
+}
 
 bool FolderExists(const QString& path) {
     struct stat st;
@@ -45,6 +50,10 @@ bool IsSymLink(const QString& path) {
 bool OwnedByCurrentUser(const QString& path) {
     struct stat st;
     return ::lstat(Native(path).constData(), &st) == 0 && st.st_uid == ::geteuid();
+}
+
+unsigned CurrentUserId() {
+    return static_cast<unsigned>(::geteuid());
 }
 
 std::vector<FolderEntry> ListFolder(const QString& path) {

@@ -20,9 +20,13 @@ bool PathExists(const QString& path);    // anything at all, links not followed
 bool IsSymLink(const QString& path);
 bool OwnedByCurrentUser(const QString& path);
 
+// The numeric id of the user the program runs as (the effective one, which
+// is the one files are created for).
+unsigned CurrentUserId();
+
 struct FolderEntry {
-    QString name;        // the bare name, never "." or ".."
-    bool isFolder;       // a real folder, not a link to one
+    QString name;   // the bare name, never "." or ".."
+    bool isFolder;  // a real folder, not a link to one
 };
 
 // The entries of a folder, sorted by name without regard to case, the way

@@ -29,7 +29,10 @@ bool StartJobThread(JobProc proc, JobParams* params) {
 QString GetWorkingRoot() {
     const QString& override = WorkingRootOverride();
     if (!override.isEmpty()) return override;
-    return platform::TempPath() + "ImpTmp";
+    // The user's own temporary folder, and the user's id in the name: on a
+    // machine shared by several users (or with a shared /tmp) each has a root
+    // of their own, created for the owner only.
+    return platform::TempPath() + "ImpTmp-" + QString::number(platform::CurrentUserId());
 }
 
 void SetWorkingRootOverride(const QString& root) {

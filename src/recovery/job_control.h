@@ -11,7 +11,9 @@ class JobView;
 class JobControl {
 public:
     int IsProcessRunning() const { return m_bProcessRunning.load(std::memory_order_relaxed); }
-    void SetProcessRunning(int running) { m_bProcessRunning.store(running, std::memory_order_relaxed); }
+    void SetProcessRunning(int running) {
+        m_bProcessRunning.store(running, std::memory_order_relaxed);
+    }
     // Where the scanner looks at every position.
     const std::atomic<int>& RunningFlag() const { return m_bProcessRunning; }
     std::atomic<int>& RunningFlag() { return m_bProcessRunning; }
@@ -40,8 +42,9 @@ extern const QString kFileSeparator;    // 85 asterisks and a line break
 extern const QString kJobEndSeparator;  // 64 underscores and two line breaks
 extern const QString kSupportMail;
 
-// The system temporary path followed by "ImpTmp", without a trailing "/".
-// The terminal program points it at a private folder of its own.
+// The user's temporary folder ($TMPDIR, else /tmp) followed by "ImpTmp-" and
+// the user id, without a trailing "/". The terminal program points it at a
+// private folder of its own.
 QString GetWorkingRoot();
 void SetWorkingRootOverride(const QString& root);  // empty: back to the default
 

@@ -32,18 +32,26 @@ TEST(LogTexts, SeparatorsAreExact) {
     EXPECT_TRUE(kSupportMail.contains('@'));
 }
 
-TEST(WorkingRoot, IsImpTmpInTheTemporaryFolder) {
+TEST(WorkingRoot, IsImpTmpAndTheUserIdInTheUsersTemporaryFolder) {
     PrivateTempDir tmp;
-    EXPECT_EQ(GetWorkingRoot(), tmp.Path("ImpTmp"));
+    const QString own = tmp.Path("ImpTmp-" + QString::number(::geteuid()));
+    EXPECT_EQ(GetWorkingRoot(), own);
     SetWorkingRootOverride(tmp.Path("private/ImpTmp/"));
     EXPECT_EQ(GetWorkingRoot(), tmp.Path("private/ImpTmp"));
     SetWorkingRootOverride(QString());
-    EXPECT_EQ(GetWorkingRoot(), tmp.Path("ImpTmp"));
+    EXPECT_EQ(GetWorkingRoot(), own);
+    {
+        // Without TMPDIR the root is in /tmp.
+        const QByteArray saved = qgetenv("TMPDIR");
+        qunsetenv("TMPDIR");
+        EXPECT_EQ(GetWorkingRoot(), "/tmp/ImpTmp-" + QString::number(::geteuid()));
+        qputenv("TMPDIR", saved);
+    }
 }
 
 TEST(WorkingRoot, WorkingFoldersCarryTheFileNameAndTheRow) {
     PrivateTempDir tmp;
-    const QString root = tmp.Path("ImpTmp");
+    const QString root = tmp.WorkingRoot();
     EXPECT_EQ(WorkingFolderOf("/home/ann/talks/plan.odp", 0), root + "/plan.odp0");
     EXPECT_EQ(WorkingFolderOf("/srv/old/plan.odp", 1), root + "/plan.odp1");
     EXPECT_EQ(WorkingFolderOf("C:\\talks\\plan.odp", 2), root + "/plan.odp2");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 
 #include "platform/errors.h"
@@ -86,7 +87,7 @@ protected:
         EXPECT_EQ(RepairWorker(&params), 1);
     }
 
-    QString Root() const { return tmp.Path("ImpTmp"); }
+    QString Root() const { return tmp.WorkingRoot(); }
 
     PrivateTempDir tmp;
     JobControl control;
@@ -123,6 +124,9 @@ TEST_F(RepairJob, LogsEveryFileLineForLineInItsColour) {
                                          "good.odp0/mimetype", "good.odp0/Pictures/",
                                          "good.odp0/Pictures/1000.png"}));
     EXPECT_EQ(ReadAll(Root() + "/good.odp0/content.xml"), kSlides + "a");
+    // The root is the user's alone.
+    EXPECT_EQ(QFileInfo(Root()).permissions() & 0x0777,
+              QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
 
     // The bars, the preview box and the controls, before, during and after.
     EXPECT_EQ(view.totalRange, 3);

@@ -4,6 +4,8 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include "platform/folders.h"
+
 PrivateTempDir::PrivateTempDir()
     : m_hadTmpdir(qEnvironmentVariableIsSet("TMPDIR")), m_oldTmpdir(qgetenv("TMPDIR")) {
     if (m_dir.isValid()) qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
@@ -24,4 +26,8 @@ PrivateTempDir::~PrivateTempDir() {
         if (!QFileInfo(path).isSymLink())
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+}
+
+QString PrivateTempDir::RootName() const {
+    return QStringLiteral("ImpTmp-") + QString::number(platform::CurrentUserId());
 }

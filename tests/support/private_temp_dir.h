@@ -18,6 +18,9 @@ public:
     // The folder, without a trailing "/".
     QString Path() const { return m_dir.path(); }
     QString Path(const QString& relative) const { return m_dir.path() + '/' + relative; }
+    // The name of the window's working root in it: "ImpTmp-" and the user id.
+    QString RootName() const;
+    QString WorkingRoot() const { return Path(RootName()); }
 
 private:
     QTemporaryDir m_dir;

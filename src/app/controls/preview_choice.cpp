@@ -6,8 +6,18 @@
 #include "platform/folders.h"
 
 QString FindPreviewPicture(const QString& workingFolder) {
+    QString found;
+    ForEachPreviewCandidate(workingFolder, [&found](const QString& path) {
+        found = path;
+        return true;
+    });
+    return found;
+}
+
+void ForEachPreviewCandidate(const QString& workingFolder,
+                             const std::function<bool(const QString&)>& take) {
     const QString thumbnail = workingFolder + "/Thumbnails/thumbnail.png";
-    if (platform::FileExists(thumbnail)) return thumbnail;
+    if (platform::FileExists(thumbnail) && take(thumbnail)) return;
 
     // Depth first with an explicit stack: each level keeps its listing and the
     // position reached in it, so a deep chain of folders cannot exhaust the call stack.
@@ -32,8 +42,8 @@ QString FindPreviewPicture(const QString& workingFolder) {
         } else if (HasPictureExtension(entry.name) && !platform::IsSymLink(path) &&
                    platform::FileExists(path)) {
             // Only plain files: a link could point anywhere, and reading a pipe never ends.
-            return path;
+            // The thumbnail was offered first already.
+            if (path != thumbnail && take(path)) return;
         }
     }
-    return QString();
 }

@@ -5,13 +5,16 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
+#include "app/app_settings.h"
 #include "app/controls/file_list_model.h"
 #include "app/controls/keld_list_ctrl.h"
 #include "app/controls/prompt_edit.h"
 #include "app/main_frame.h"
+#include "app/view/dropped_files.h"
 #include "app/view/ravel_view.h"
 #include "app/view/view_texts.h"
 #include "app/wait_cursor.h"
@@ -88,9 +91,13 @@ void CRavelView::OnSelectFiles() {
         dialog.setNameFilter(QStringLiteral("Impress File (*.odp)"));
         dialog.setDefaultSuffix(QStringLiteral("odp"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // Not the program's working folder (often its build folder): the
+        // folder last chosen from, or the user's home.
+        dialog.setDirectory(ReadSelectFilesFolder());
         if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles();
     }
     if (!chosen) return;  // cancelled: nothing changes
+    if (!chosen->isEmpty()) WriteSelectFilesFolder(QFileInfo(chosen->first()).absolutePath());
 
     {
         WaitCursor wait;
@@ -177,21 +184,15 @@ void CRavelView::dragLeaveEvent(QDragLeaveEvent* event) {
 
 void CRavelView::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    int added = 0;
-    if (data && data->hasUrls()) {
-        for (const QUrl& url : data->urls()) {
-            if (!url.isLocalFile()) continue;
-            const QString path = url.toLocalFile().trimmed();
-            // Any name with ".odp" in it, exactly in lower case, is taken.
-            if (path.contains(QStringLiteral(".odp"), Qt::CaseSensitive)) {
-                AddFileRow(path);
-                ++added;
-            }
-        }
-    }
+    const DropSorting sorted =
+        SortDroppedUrls(data && data->hasUrls() ? data->urls() : QList<QUrl>());
+    for (const QString& path : sorted.taken) AddFileRow(path);
+    // What was left out is said in the status bar; the log belongs to the jobs.
+    m_pFrame->SetPaneText(sorted.Report());
     // Files dropped onto an idle window can be repaired at once, as after the
     // file dialog; during a job the controls stay as the job set them.
-    if (added > 0 && !m_pFrame->IsProcessRunning() && m_bSelectEnabled) DoEnableRepairGroup(true);
+    if (!sorted.taken.isEmpty() && !m_pFrame->IsProcessRunning() && m_bSelectEnabled)
+        DoEnableRepairGroup(true);
     // The drop is reported as not carried out, so the file manager never
     // deletes the files it thinks it moved.
     event->setDropAction(Qt::IgnoreAction);

@@ -22,12 +22,19 @@ int CRavelView::OnShowPreview(int row) {
         return 0;
     }
     // The row's working folder holds what the Repair job recovered from it;
-    // the thumbnail is preferred, then the first picture met in the folder.
-    const QString picture = FindPreviewPicture(WorkingFolderOf(m_pFileModel->Path(row), row));
-    if (picture.isEmpty()) {
+    // the thumbnail is preferred, then the pictures in the order met in the
+    // folder. A recovered picture is often cut short: one that does not decode
+    // makes way for the next.
+    bool shown = false;
+    ForEachPreviewCandidate(WorkingFolderOf(m_pFileModel->Path(row), row),
+                            [this, &shown](const QString& picture) {
+                                ShowPreviewState(picture, PB_PICTURE);
+                                shown = m_wndPictureBox->HasPicture();
+                                return shown;
+                            });
+    if (!shown) {
         ShowPreviewState(QString(), PB_NO_IMAGE);
         return 0;
     }
-    ShowPreviewState(picture, PB_PICTURE);
     return 1;
 }

@@ -11,9 +11,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <map>
+#include <thread>
 
 #include "app/about_dlg.h"
 #include "app/app_looks.h"
@@ -22,8 +26,12 @@
 #include "app/controls/keld_list_ctrl.h"
 #include "app/controls/keld_transparent_static.h"
 #include "app/controls/link_label.h"
+#include "app/controls/status_pane.h"
 #include "app/url_opener.h"
 #include "app/view/ravel_view.h"
+#include "htmlbox/message_call.h"
+#include "htmlbox/message_owner.h"
+#include "htmlbox/vela_message_box.h"
 #include "recovery/job_control.h"
 #include "window_fixture.h"
 
@@ -31,9 +39,15 @@ namespace {
 
 using MainFrameTest = WindowTest;
 
+// Each item as the menu shows it: its text and, after a tab, its key.
 QStringList Texts(const QList<QAction*>& actions) {
     QStringList texts;
-    for (QAction* a : actions) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (QAction* a : actions) {
+        QString shown = a->isSeparator() ? QStringLiteral("-") : a->text();
+        if (!a->shortcut().isEmpty())
+            shown += '\t' + a->shortcut().toString(QKeySequence::NativeText);
+        texts << shown;
+    }
     return texts;
 }
 
@@ -45,8 +59,8 @@ TEST_F(MainFrameTest, MenusToolbarAndStatusBar) {
     ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(menus[0]->text(), "&File");
     EXPECT_EQ(Texts(menus[0]->menu()->actions()),
-              QStringList({"&Select File(s)\tCtrl+N", "-", "&Remove File(s)\tCtrl+O",
-                           "&Repair File(s)\tCtrl+S", "-", "Browse folder", "Save file(s)",
+              QStringList({"&Select File(s)\tCtrl+N", "-", "&Remove File(s)", "&Repair File(s)",
+                           "-", "Browse folder", "Save file(s)\tCtrl+S",
                            "Complete repaired packages", "-", "E&xit"}));
     EXPECT_EQ(menus[1]->text(), "&Help");
     EXPECT_EQ(Texts(menus[1]->menu()->actions()),
@@ -75,7 +89,8 @@ TEST_F(MainFrameTest, MenusToolbarAndStatusBar) {
     EXPECT_FALSE(ActionEnabled(ID_FILE_REMOVE_FILES));
     EXPECT_FALSE(ActionEnabled(ID_FILE_SAVE_FILES));
     EXPECT_EQ(m_frame->PaneText(), "Pelmark");
-    EXPECT_GE(m_frame->findChild<QLabel*>("statusPane0")->width(), 500);
+    ASSERT_NE(m_frame->findChild<CStatusPane*>("statusPane0"), nullptr);
+    EXPECT_GE(m_frame->findChild<CStatusPane*>("statusPane0")->width(), 500);
     EXPECT_NE(m_frame->findChild<QLabel*>("scrollLockPane"), nullptr);
 
     // A prompt shows in pane 0 and gives way to the idle text afterwards.
@@ -114,6 +129,115 @@ TEST_F(MainFrameTest, KeysSelectAndSave) {
     ASSERT_TRUE(RunJob([this] { QTest::keyClick(m_frame.get(), Qt::Key_S, Qt::ControlModifier); }));
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].text, "Please select a valid folder path.");
+}
+
+TEST_F(MainFrameTest, MenuShowsTheKeysThatAct) {
+    CreateWindow();
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_frame.get()));
+    m_view->EnableSaveGroup(true);
+    // No key is bound behind the menu's back: every binding is an action's own,
+    // so what the menu shows is what acts.
+    EXPECT_TRUE(m_frame->findChildren<QShortcut*>().isEmpty());
+    const QList<QAction*> items = m_frame->menuBar()->actions()[0]->menu()->actions();
+    std::map<QString, int> keyOwner;  // key -> command
+    for (QAction* item : items) {
+        EXPECT_FALSE(item->text().contains('\t')) << item->text().toStdString();
+        for (const QKeySequence& keys : item->shortcuts()) {
+            EXPECT_EQ(keyOwner.count(keys.toString()), 0u) << keys.toString().toStdString();
+            keyOwner[keys.toString()] = item->data().toInt();
+            // The key triggers exactly the item that shows it.
+            QSignalSpy triggered(item, &QAction::triggered);
+            if (item->data().toInt() == ID_FILE_SAVE_FILES) {
+                ASSERT_TRUE(RunJob([&] { QTest::keySequence(m_frame.get(), keys); }));
+            } else {
+                QTest::keySequence(m_frame.get(), keys);
+            }
+            EXPECT_EQ(triggered.count(), 1) << keys.toString().toStdString();
+        }
+    }
+    // Ctrl+N and Ctrl+O select files, Ctrl+S saves; nothing removes or repairs.
+    EXPECT_EQ(keyOwner, (std::map<QString, int>{{"Ctrl+N", ID_FILE_SELECT_FILES},
+                                                {"Ctrl+O", ID_FILE_SELECT_FILES},
+                                                {"Ctrl+S", ID_FILE_SAVE_FILES}}));
+    EXPECT_EQ(m_fileDialogRuns, 2);
+}
+
+// What a real message box looked like once it was up.
+struct SeenBox {
+    bool shown = false;
+    QWidget* parent = nullptr;
+    bool active = false;           // the window with the keyboard
+    bool defaultHasFocus = false;  // the focus on its default button
+};
+
+// Watches for the next real message box, looks at it once it is up and
+// answers it with its default button.
+void WatchNextBox(SeenBox* seen, QObject* context) {
+    auto* poll = new QTimer(context);
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, context, [seen, poll] {
+        CVelaMessageBoxTemplate* box = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<CVelaMessageBoxTemplate*>(top); b && b->isVisible()) box = b;
+        if (!box) return;
+        poll->stop();
+        (void)QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }, 2000);
+        seen->shown = true;
+        seen->parent = box->parentWidget();
+        seen->active = QApplication::activeWindow() == box;
+        QPushButton* ok = box->DefaultButton();
+        seen->defaultHasFocus = ok && ok == box->Button(1) && QApplication::focusWidget() == ok;
+        box->done(1);
+        poll->deleteLater();
+    });
+    poll->start();
+}
+
+TEST_F(MainFrameTest, EveryBoxHasAnOwnerAndComesUpInFront) {
+    CreateWindow();
+    SetMessageAnswerHook({});  // real boxes from here on
+    // No window active: the frame owns the box all the same.
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    EXPECT_EQ(ResolveMessageOwner(nullptr), m_frame.get());
+    SeenBox seen;
+    WatchNextBox(&seen, m_frame.get());
+    EXPECT_EQ(ShowHtmlMessage(nullptr, "No file(s) selected to remove.", "Pelmark", 64), 1);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.parent, m_frame.get());
+    EXPECT_TRUE(seen.active);
+    EXPECT_TRUE(seen.defaultHasFocus);
+
+    {
+        // A box raised while a dialog is up belongs to that dialog.
+        CAboutDlg about(m_frame.get());
+        about.setWindowModality(Qt::ApplicationModal);
+        about.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+        seen = SeenBox();
+        WatchNextBox(&seen, m_frame.get());
+        ShowHtmlMessage(nullptr, "From the dialog", "Pelmark", 64);
+        EXPECT_EQ(seen.parent, &about);
+        EXPECT_TRUE(seen.defaultHasFocus);
+    }
+
+    // A box the worker raises without an owner goes to the frame as well.
+    seen = SeenBox();
+    WatchNextBox(&seen, m_frame.get());
+    int answer = 0;
+    std::thread worker(
+        [&answer] { answer = ShowHtmlMessage(nullptr, "From a worker", "Pelmark", 64); });
+    EXPECT_TRUE(QTest::qWaitFor([&seen] { return seen.shown; }, 5000));
+    worker.join();
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(seen.parent, m_frame.get());
+    EXPECT_TRUE(seen.defaultHasFocus);
+
+    // The frame gone, nothing is left pointing at it.
+    m_frame.reset();
+    m_view = nullptr;
+    EXPECT_EQ(MainMessageOwner(), nullptr);
 }
 
 TEST_F(MainFrameTest, LooksAreDistinctAndComeFromTheSettings) {
@@ -195,6 +319,29 @@ TEST_F(MainFrameTest, LogoLinksAndHelp) {
     m_frame->Action(ID_HELP_SOFTWARE_HELP)->trigger();
     ASSERT_EQ(m_opened.size(), 3u);
     EXPECT_EQ(m_opened[2], QUrl::fromLocalFile(Tmp("help/Pelmark.html")));
+}
+
+TEST_F(MainFrameTest, NarrowWindowKeepsTheLogoOffTheToolbar) {
+    CreateWindow();
+    auto* toolbar = m_frame->findChild<QToolBar*>("standardToolbar");
+    QWidget* about = toolbar->widgetForAction(m_frame->Action(ID_HELP_ABOUT_APP));
+    ASSERT_NE(about, nullptr);
+    for (int width : {650, 700, 1400}) {
+        m_frame->resize(width, 600);
+        QApplication::processEvents();
+        ASSERT_EQ(m_frame->width(), width);
+        const QRect button(about->mapTo(m_frame.get(), QPoint(0, 0)), about->size());
+        const QRect logo = m_frame->Logo()->geometry();
+        EXPECT_FALSE(logo.intersects(button)) << width;
+        EXPECT_EQ(logo.right() + 1, width - 5) << width;
+        EXPECT_GT(logo.width(), 0) << width;
+        // The picture fits what is left of the row rather than being cut.
+        const QPixmap shown = m_frame->Logo()->pixmap();
+        EXPECT_LE(shown.deviceIndependentSize().width(), logo.width()) << width;
+        if (width == 1400) {
+            EXPECT_EQ(logo.left(), width - 250);
+        }
+    }
 }
 
 TEST_F(MainFrameTest, AboutBox) {

@@ -9,12 +9,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTextEdit>
 
 #include "app/controls/est_progress_ctrl.h"
 #include "app/controls/keld_list_ctrl.h"
 #include "app/controls/picture_box.h"
 #include "app/controls/prompt_edit.h"
+#include "app/controls/status_pane.h"
 #include "app/main_frame.h"
 #include "app/view/ravel_view.h"
 #include "window_fixture.h"
@@ -198,12 +200,12 @@ TEST_F(ViewLayoutTest, StartUpState) {
 }
 
 TEST_F(ViewLayoutTest, AnEarlierWorkingRootIsRemovedAtStart) {
-    ASSERT_TRUE(QDir().mkpath(Tmp("ImpTmp/old.odp0/Pictures")));
-    QFile leftover(Tmp("ImpTmp/old.odp0/Pictures/a.png"));
+    ASSERT_TRUE(QDir().mkpath(m_tmp->WorkingRoot() + "/old.odp0/Pictures"));
+    QFile leftover(m_tmp->WorkingRoot() + "/old.odp0/Pictures/a.png");
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
     leftover.close();
     CreateWindow();
-    EXPECT_FALSE(QFileInfo::exists(Tmp("ImpTmp")));
+    EXPECT_FALSE(QFileInfo::exists(m_tmp->WorkingRoot()));
     // The box was cleared before the folders went: no message shows.
     EXPECT_EQ(m_view->PictureBox()->State(), PB_PICTURE);
 }
@@ -232,6 +234,41 @@ TEST_F(ViewLayoutTest, HoverTextsReachStatusPaneZero) {
     const QRect first = m_view->FileList()->visualRect(m_view->FileList()->model()->index(0, 0));
     move(rows, first.center());
     EXPECT_EQ(m_frame->PaneText(), Tmp("one.odp"));
+}
+
+TEST_F(ViewLayoutTest, StatusPaneStaysOneLineOverALongLog) {
+    CreateWindow();
+    QString log;
+    for (int i = 0; i < 12; ++i) log += QString("/talks/deck-%1.odp file is open....\r\n").arg(i);
+    m_view->SetLogText(log);
+    QStatusBar* bar = m_frame->statusBar();
+    const int barHeight = bar->height();
+    const QRect stop = m_view->StopButton()->geometry();
+    const QRect list = m_view->FileList()->geometry();
+    const QSize viewSize = m_view->size();
+
+    QWidget* pane = m_view->LogPane()->viewport();
+    QMouseEvent event(QEvent::MouseMove, QPointF(40, 20), pane->mapToGlobal(QPointF(40, 20)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    event.setTimestamp(424242);
+    QApplication::sendEvent(pane, &event);
+    QApplication::processEvents();
+
+    // The log's first 259 characters, its line breaks turned to blanks.
+    QString expected = m_view->LogPane()->toPlainText().left(259);
+    expected.replace('\n', ' ');
+    EXPECT_EQ(m_frame->PaneText(), expected);
+    auto* pane0 = m_frame->findChild<CStatusPane*>("statusPane0");
+    ASSERT_NE(pane0, nullptr);
+    EXPECT_FALSE(pane0->ShownText().contains('\n'));
+    EXPECT_TRUE(pane0->ShownText().endsWith(QChar(0x2026))) << "cut to the pane with an ellipsis";
+    EXPECT_EQ(pane0->toolTip(), expected);
+    EXPECT_LE(pane0->height(), pane0->fontMetrics().height() + 4);
+    // Nothing above the status bar moved.
+    EXPECT_EQ(bar->height(), barHeight);
+    EXPECT_EQ(m_view->size(), viewSize);
+    EXPECT_EQ(m_view->StopButton()->geometry(), stop);
+    EXPECT_EQ(m_view->FileList()->geometry(), list);
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 // The file list from the window: selection with its duplicate check, removal
 // with the working folders, drops, and the preview of a clicked row.
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
+#include "app/app_settings.h"
 #include "app/controls/file_list_model.h"
 #include "app/controls/keld_list_ctrl.h"
 #include "app/controls/picture_box.h"
@@ -46,6 +50,8 @@ protected:
         QApplication::sendEvent(m_view, &drop);
         EXPECT_FALSE(drop.isAccepted()) << "the file manager must not delete what it dropped";
     }
+    // The folder the real Select files dialog opens in (it is cancelled).
+    QString DialogFolder();
 };
 
 TEST_F(WindowFilesTest, DuplicatesAreRefusedIgnoringAsciiCase) {
@@ -122,13 +128,20 @@ TEST_F(WindowFilesTest, RemoveRowZeroOfThreeRepairedRows) {
     EXPECT_EQ(Rows().size(), 1);
 }
 
-TEST_F(WindowFilesTest, DropsTakeEveryPathWithLowerCaseOdp) {
+TEST_F(WindowFilesTest, DropsTakeOdpInAnyCaseAndSayWhatWasLeftOut) {
     CreateWindow();
+    ASSERT_TRUE(QDir().mkpath(Tmp("slides.odp")));
     Drop({QUrl::fromLocalFile("/d/one.odp"), QUrl::fromLocalFile("/d/report.odp.bak"),
-          QUrl::fromLocalFile("/d/REPORT.ODP"), QUrl::fromLocalFile("/d/one.odp"),
-          QUrl("https://example.org/remote.odp")});
-    EXPECT_EQ(Rows(), QStringList({"/d/one.odp", "/d/report.odp.bak", "/d/one.odp"}));
+          QUrl::fromLocalFile("/d/REPORT.ODP"), QUrl::fromLocalFile("/d/Talk.Odp"),
+          QUrl::fromLocalFile("/d/one.odp"), QUrl("https://example.org/remote.odp"),
+          QUrl::fromLocalFile("/d/notes.txt"), QUrl::fromLocalFile(Tmp("slides.odp"))});
+    EXPECT_EQ(Rows(), QStringList({"/d/one.odp", "/d/report.odp.bak", "/d/REPORT.ODP",
+                                   "/d/Talk.Odp", "/d/one.odp"}));
     EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(m_frame->PaneText(),
+              "5 file(s) added to the list. Not added: https://example.org/remote.odp (not a "
+              "local file); notes.txt (not an .odp file); slides.odp (a folder, not an .odp "
+              "file).");
     EXPECT_EQ(m_view->LogPane()->toPlainText(),
               "Click Select files to select .odp file(s) to repair....");
     // Dropped files can be repaired at once.
@@ -139,8 +152,47 @@ TEST_F(WindowFilesTest, DropsTakeEveryPathWithLowerCaseOdp) {
     m_frame->SetProcessRunning(1);
     Drop({QUrl::fromLocalFile("/d/late.odp")});
     m_frame->SetProcessRunning(0);
-    EXPECT_EQ(Rows().size(), 4);
+    EXPECT_EQ(Rows().size(), 6);
     EXPECT_FALSE(m_view->RepairButton()->isEnabled());
+}
+
+// The folder the real file dialog opens in; the dialog is cancelled.
+QString FolderTheDialogOpensIn(CRavelView* view) {
+    QString folder;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, view, [&folder, &poll] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                poll.stop();
+                folder = dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        }
+    });
+    poll.start();
+    CRavelView::SetFileDialogAnswer({});
+    view->OnSelectFiles();
+    return folder;
+}
+
+QString WindowFilesTest::DialogFolder() {
+    const QString folder = FolderTheDialogOpensIn(m_view);
+    InstallFileDialogAnswer();
+    return folder;
+}
+
+TEST_F(WindowFilesTest, FileDialogOpensAtHomeThenInTheLastFolder) {
+    CreateWindow();
+    EXPECT_EQ(DialogFolder(), QDir::homePath());
+    ASSERT_TRUE(QDir().mkpath(Tmp("talks")));
+    SelectFiles({Tmp("talks/a.odp"), Tmp("b.odp")});
+    EXPECT_EQ(DialogFolder(), Tmp("talks"));
+    // Kept in the settings for the next start; a folder that has gone gives home.
+    CreateWindow();
+    EXPECT_EQ(ReadSelectFilesFolder(), Tmp("talks"));
+    ASSERT_TRUE(QDir(Tmp("talks")).removeRecursively());
+    EXPECT_EQ(DialogFolder(), QDir::homePath());
 }
 
 class PreviewChoiceTest : public WindowTest {
@@ -186,6 +238,32 @@ TEST_F(PreviewChoiceTest, NoPicture) {
     EXPECT_EQ(m_view->OnShowPreview(0), 0);
     EXPECT_EQ(m_view->PictureBox()->State(), PB_NO_IMAGE);
     EXPECT_FALSE(m_view->PictureBox()->HasPicture());
+}
+
+TEST_F(PreviewChoiceTest, ACutThumbnailGivesTheNextPicture) {
+    CreateWindow();
+    const QByteArray red = PngOf(Qt::red, 64), green = PngOf(Qt::green, 64);
+    // A thumbnail and a first picture cut short, as a damaged package leaves them.
+    Repaired({{"content.xml", "<x/>"},
+              {"Pictures/a.png", green.left(green.size() / 2)},
+              {"Pictures/b.png", PngOf(Qt::blue)},
+              {"Thumbnails/thumbnail.png", red.left(red.size() / 2)}});
+    EXPECT_EQ(m_view->OnShowPreview(0), 1);
+    EXPECT_EQ(m_view->PictureBox()->State(), PB_PICTURE);
+    ASSERT_TRUE(m_view->PictureBox()->HasPicture());
+    EXPECT_EQ(CentreColor(m_view->PictureBox()), QColor(Qt::blue));
+}
+
+TEST_F(PreviewChoiceTest, NoImageOnlyWhenNoCandidateDecodes) {
+    CreateWindow();
+    Repaired({{"content.xml", "<x/>"},
+              {"Pictures/a.png", PngOf(Qt::green).left(30)},
+              {"Pictures/b.jpg", "not a picture at all"},
+              {"Thumbnails/thumbnail.png", PngOf(Qt::red).left(30)}});
+    EXPECT_EQ(m_view->OnShowPreview(0), 0);
+    EXPECT_EQ(m_view->PictureBox()->State(), PB_NO_IMAGE);
+    EXPECT_FALSE(m_view->PictureBox()->HasPicture());
+    EXPECT_FALSE(m_view->PictureBox()->HasUndecodablePicture()) << "the message shows";
 }
 
 TEST_F(PreviewChoiceTest, ClickingARowShowsItsPreview) {

@@ -34,12 +34,16 @@ void WindowTest::SetUp() {
         m_opened.push_back(url);
         return true;
     });
+    InstallFileDialogAnswer();
+    CRavelView::SetFolderBrowserAnswer([]() -> std::optional<QString> { return std::nullopt; });
+}
+
+void WindowTest::InstallFileDialogAnswer() {
     CRavelView::SetFileDialogAnswer([this]() -> std::optional<QStringList> {
         ++m_fileDialogRuns;
         if (m_nextSelection.isEmpty()) return std::nullopt;
         return m_nextSelection;
     });
-    CRavelView::SetFolderBrowserAnswer([]() -> std::optional<QString> { return std::nullopt; });
 }
 
 void WindowTest::TearDown() {

@@ -42,6 +42,9 @@ protected:
     void CreateWindow(const QSize& viewSize = QSize(1000, 700));
     void ResizeView(const QSize& viewSize);
 
+    // Select files answers with m_nextSelection instead of showing its dialog
+    // (done in SetUp; again after a test has used the real dialog).
+    void InstallFileDialogAnswer();
     // Picks `paths` in the file dialog of Select files.
     void SelectFiles(const QStringList& paths);
     // Runs a job started by `start` to its end; false if it did not end in time.
