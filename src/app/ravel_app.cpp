@@ -5,7 +5,10 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/controls/file_list_model.h"
+#include "app/instance_handover.h"
 #include "app/main_frame.h"
+#include "app/view/ravel_view.h"
 #include "platform/errors.h"
 
 namespace {
@@ -44,7 +47,21 @@ bool CRavelApp::RefuseSecondInstance() {
     return false;
 }
 
-bool CRavelApp::InitInstance() {
+void CRavelApp::OpenFilesInWindow(const QStringList& files) {
+    CMainFrame* frame = m_pMainFrame.get();
+    if (!frame || !frame->GetView()) return;
+    // A second start asked for this window: bring it to the user.
+    if (frame->isMinimized()) frame->showMaximized();
+    frame->raise();
+    frame->activateWindow();
+    frame->GetView()->OpenFiles(files);
+    FileListModel* model = frame->GetView()->FileModel();
+    QStringList rows;
+    for (int i = 0; i < model->Count(); ++i) rows << model->Path(i);
+    Report(QStringLiteral("list: ") + rows.join(QStringLiteral(" | ")));
+}
+
+bool CRavelApp::InitInstance(const QStringList& files) {
     // One copy for the whole machine, whoever started it.
     QString lockPath = qEnvironmentVariable("PELMARK_INSTANCE_LOCK");
     if (lockPath.isEmpty()) lockPath = platform::DefaultInstanceLockPath();
@@ -52,6 +69,13 @@ bool CRavelApp::InitInstance() {
         case platform::SingleInstanceLock::Result::Acquired:
             break;
         case platform::SingleInstanceLock::Result::AlreadyRunning:
+            // Files go to the window that runs; without files, or when that
+            // window cannot be reached (another user's), the start is refused.
+            if (!files.isEmpty() && HandFilesToRunningWindow(HandoverSocketPath(), files, 5000)) {
+                Report(QStringLiteral("handed %1 file(s) to the running window").arg(files.size()));
+                m_nExitCode = 0;
+                return false;
+            }
             return RefuseSecondInstance();
         case platform::SingleInstanceLock::Result::Unavailable:
             // Better a second copy than no copy at all.
@@ -63,8 +87,17 @@ bool CRavelApp::InitInstance() {
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     m_pMainFrame->showMaximized();
+    m_pHandover = std::make_unique<InstanceHandoverServer>();
+    connect(m_pHandover.get(), &InstanceHandoverServer::filesReceived, this,
+            &CRavelApp::OpenFilesInWindow);
+    if (!m_pHandover->Listen(HandoverSocketPath()))
+        std::fprintf(stderr, "pelmark: files of a second start cannot reach this window (%s)\n",
+                     HandoverSocketPath().toLocal8Bit().constData());
     Report(QStringLiteral("ready"));
-    if (!EnvironmentSet("PELMARK_NO_START_DIALOG")) {
+    if (!files.isEmpty()) {
+        // Started with files: they take the file dialog's place.
+        QTimer::singleShot(0, this, [this, files] { OpenFilesInWindow(files); });
+    } else if (!EnvironmentSet("PELMARK_NO_START_DIALOG")) {
         CMainFrame* frame = m_pMainFrame.get();
         QTimer::singleShot(0, frame, [frame] { frame->OnFileSelectFiles(); });
     }

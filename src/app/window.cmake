@@ -6,10 +6,12 @@ add_library(pelmark_window STATIC
   ${PELMARK_WINDOW_DIR}/about_dlg.cpp
   ${PELMARK_WINDOW_DIR}/app_looks.cpp
   ${PELMARK_WINDOW_DIR}/app_settings.cpp
+  ${PELMARK_WINDOW_DIR}/instance_handover.cpp
   ${PELMARK_WINDOW_DIR}/main_frame.cpp
   ${PELMARK_WINDOW_DIR}/ravel_app.cpp
   ${PELMARK_WINDOW_DIR}/splash_window.cpp
   ${PELMARK_WINDOW_DIR}/url_opener.cpp
+  ${PELMARK_WINDOW_DIR}/window_arguments.cpp
   ${PELMARK_WINDOW_DIR}/view/dropped_files.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view.cpp
   ${PELMARK_WINDOW_DIR}/view/ravel_view_files.cpp
@@ -21,7 +23,7 @@ add_library(pelmark_window STATIC
 target_include_directories(pelmark_window PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(pelmark_window PUBLIC
   pelmark_controls pelmark_htmlbox pelmark_art pelmark_packaging pelmark_recovery
-  pelmark_platform Qt6::Widgets Qt6::Gui Qt6::Core)
+  pelmark_platform Qt6::Widgets Qt6::Gui Qt6::Network Qt6::Core)
 
 # An installed program finds its help page in the documentation folder, found
 # from its own folder by this relative path.

@@ -62,6 +62,10 @@ public:
 
     // Commands of the buttons and of the frame's menu.
     void OnSelectFiles();
+    // Files named on the command line or handed over by a second start: taken
+    // as from the file dialog (duplicates refused with its message); while a
+    // job runs they are only added to the list.
+    void OpenFiles(const QStringList& paths);
     void OnRemoveFiles();
     void OnRepairFiles();
     void OnSaveFiles();
@@ -187,6 +191,7 @@ private:
     void WorkerEnded(int result);
     void RecoverFromFailedStart();
 
+    void AcceptChosenFiles(const QStringList& chosen);
     void RemoveWorkingFolder(const QString& folder);
     int AddFileRow(const QString& path);
 

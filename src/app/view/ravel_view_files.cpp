@@ -98,7 +98,10 @@ void CRavelView::OnSelectFiles() {
     }
     if (!chosen) return;  // cancelled: nothing changes
     if (!chosen->isEmpty()) WriteSelectFilesFolder(QFileInfo(chosen->first()).absolutePath());
+    AcceptChosenFiles(*chosen);
+}
 
+void CRavelView::AcceptChosenFiles(const QStringList& chosen) {
     {
         WaitCursor wait;
         RemoveWorkingRoot();
@@ -108,17 +111,33 @@ void CRavelView::OnSelectFiles() {
         }
         SetLogText(QStringLiteral("Select .odp file(s) to Repair...."));
     }
-    if (chosen->isEmpty()) return;
+    if (chosen.isEmpty()) return;
 
     ShowPreviewState(QString(), PB_SELECT_TO_REPAIR);
-    for (const QString& path : *chosen) {
+    for (const QString& path : chosen) {
         if (IsNewListEntry(path))
             AddFileRow(path);
         else
-            ShowMessage(EscapeMessageMarkup(path) + QStringLiteral("already exist in the list."),
-                        kMsgInfo);
+            ShowMessage(path + QStringLiteral("already exist in the list."), kMsgInfo);
     }
     DoEnableRepairGroup(true);
+}
+
+void CRavelView::OpenFiles(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    if (m_bSelectEnabled && !m_pFrame->IsProcessRunning()) {
+        // As if chosen in the file dialog.
+        AcceptChosenFiles(paths);
+        return;
+    }
+    // A job runs: its working folders stay, and the new rows wait for the
+    // next run, as dropped files do.
+    for (const QString& path : paths) {
+        if (IsNewListEntry(path))
+            AddFileRow(path);
+        else
+            ShowMessage(path + QStringLiteral("already exist in the list."), kMsgInfo);
+    }
 }
 
 void CRavelView::OnRemoveFiles() {

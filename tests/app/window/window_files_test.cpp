@@ -18,6 +18,7 @@
 #include "app/controls/prompt_edit.h"
 #include "app/main_frame.h"
 #include "app/view/ravel_view.h"
+#include "app/window_arguments.h"
 #include "recovery/job_control.h"
 #include "window_fixture.h"
 
@@ -193,6 +194,44 @@ TEST_F(WindowFilesTest, FileDialogOpensAtHomeThenInTheLastFolder) {
     EXPECT_EQ(ReadSelectFilesFolder(), Tmp("talks"));
     ASSERT_TRUE(QDir(Tmp("talks")).removeRecursively());
     EXPECT_EQ(DialogFolder(), QDir::homePath());
+}
+
+TEST_F(WindowFilesTest, CommandLineArgumentsAreAbsoluteExistingFiles) {
+    ASSERT_TRUE(QDir().mkpath(Tmp("in")));
+    for (const char* name : {"in/a.odp", "in/B.ODP", "-dash.odp"}) {
+        QFile file(Tmp(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(Tmp("in")));
+    const WindowArguments parsed = ParseWindowArguments(
+        {"a.odp", Tmp("in/B.ODP"), "gone.odp", QUrl::fromLocalFile(Tmp("in/a.odp")).toString(),
+         Tmp("in"), "--", Tmp("-dash.odp")});
+    QDir::setCurrent(saved);
+    EXPECT_TRUE(parsed.error.isEmpty());
+    EXPECT_EQ(parsed.files,
+              QStringList({Tmp("in/a.odp"), Tmp("in/B.ODP"), Tmp("in/a.odp"), Tmp("-dash.odp")}));
+    EXPECT_EQ(parsed.missing, QStringList({"gone.odp", Tmp("in")}));
+    EXPECT_EQ(ParseWindowArguments({"a.odp", "--bogus"}).error, "unknown option --bogus");
+}
+
+TEST_F(WindowFilesTest, OpenedFilesRefuseDuplicatesAsTheDialogDoes) {
+    CreateWindow();
+    m_view->OpenFiles({"/talks/a.odp", "/talks/b.odp", "/TALKS/A.odp"});
+    EXPECT_EQ(Rows(), QStringList({"/talks/a.odp", "/talks/b.odp"}));
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, "/TALKS/A.odpalready exist in the list.");
+    EXPECT_TRUE(m_view->RepairButton()->isEnabled());
+    EXPECT_EQ(m_view->PictureBox()->State(), PB_SELECT_TO_REPAIR);
+    // While a job runs the working folders stay and the rows are only added.
+    ASSERT_TRUE(QDir().mkpath(WorkingRoot() + "/a.odp0"));
+    m_frame->SetProcessRunning(1);
+    m_view->SetSelectEnabled(false);
+    m_view->OpenFiles({"/talks/c.odp", "/talks/b.odp"});
+    m_frame->SetProcessRunning(0);
+    EXPECT_EQ(Rows(), QStringList({"/talks/a.odp", "/talks/b.odp", "/talks/c.odp"}));
+    EXPECT_EQ(m_messages.size(), 2u);
+    EXPECT_TRUE(QFileInfo::exists(WorkingRoot() + "/a.odp0"));
 }
 
 class PreviewChoiceTest : public WindowTest {

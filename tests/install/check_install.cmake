@@ -1,0 +1,32 @@
+# Installs the build into PREFIX and checks where things went.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+  RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+include(GNUInstallDirs)
+set(doc ${PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/doc/pelmark/Pelmark.html)
+set(bin ${PREFIX}/${CMAKE_INSTALL_BINDIR})
+set(entry ${PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/applications/pelmark.desktop)
+foreach(wanted ${doc} ${bin}/pelmark ${bin}/pelmark-cli ${entry}
+        ${PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps/pelmark.svg)
+  if(NOT EXISTS ${wanted})
+    message(FATAL_ERROR "not installed: ${wanted}")
+  endif()
+endforeach()
+# The help page lives with the documentation only; bin holds programs.
+file(GLOB in_bin RELATIVE ${bin} ${bin}/*)
+list(SORT in_bin)
+if(NOT in_bin STREQUAL "pelmark;pelmark-cli")
+  message(FATAL_ERROR "bin holds more than the programs: ${in_bin}")
+endif()
+file(READ ${entry} text)
+foreach(line "Exec=pelmark %F" "MimeType=application/vnd.oasis.opendocument.presentation;")
+  string(FIND "${text}" "${line}\n" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the desktop entry lacks ${line}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${PREFIX})
