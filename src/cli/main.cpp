@@ -15,12 +15,14 @@
 #include "platform/terminal.h"
 #include "recovery/job_control.h"
 #include "recovery/repair_job.h"
+#include "recovery/salvage/salvage_report.h"
 
 namespace {
 
 constexpr int kExitAllSaved = 0;
 constexpr int kExitSomeNotSaved = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitSlidesLost = 3;
 
 QStringList AbsoluteUniquePaths(const QStringList& files, QTextStream& err) {
     QStringList paths;
@@ -110,6 +112,17 @@ int main(int argc, char* argv[]) {
             out << "Repaired presentation: " << package << '\n';
     }
     if (options->keepWork) out << "Working folder kept: " << GetWorkingRoot() << '\n';
+    // One line per file: what came back of its slides.
+    bool slidesLost = false;
+    for (int row = 0; row < view.FileRowCount(); ++row) {
+        const SalvageResult slides = view.FileSlides(row);
+        const bool repaired = view.FileRowData(row) == 1;
+        out << view.FileRowText(row) << ": " << (repaired ? SlidesSummary(slides) : "not repaired")
+            << '\n';
+        slidesLost = slidesLost || slides.slides == SalvageResult::Slides::Lost ||
+                     slides.slides == SalvageResult::Slides::Salvaged;
+    }
     out.flush();
-    return everyFileRepaired && everyFileSaved ? kExitAllSaved : kExitSomeNotSaved;
+    if (!everyFileRepaired || !everyFileSaved) return kExitSomeNotSaved;
+    return slidesLost ? kExitSlidesLost : kExitAllSaved;
 }

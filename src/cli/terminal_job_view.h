@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -15,6 +16,9 @@ public:
     TerminalJobView(const QStringList& packages, const QString& destination, bool extractMedia);
 
     bool SawRedLine() const { return m_sawRedLine; }
+    // What the repair kept of each row's slides (not checked with --no-complete).
+    SalvageResult FileSlides(int row) const { return m_slides.value(row); }
+    void SetFileSlides(int row, const SalvageResult& salvage) override { m_slides[row] = salvage; }
     void ForgetRedLines() { m_sawRedLine = false; }
 
     void AppendLog(const QString& text, LogColor color) override;
@@ -37,6 +41,7 @@ private:
     int m_progressWidth = 0;
     uint16_t m_fileUpper = 0, m_totalUpper = 0;
     int m_filePos = 0, m_totalPos = 0;
+    QHash<int, SalvageResult> m_slides;
     QTextStream m_out;
     QTextStream m_err;
 };

@@ -112,8 +112,9 @@ QString ConvertName(const unsigned char* bytes, int64_t count) {
 
 }  // namespace
 
-void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
-                 const std::function<void(const EntryInfo&)>& onEntry, size_t blockSize) {
+void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+                      const std::function<void(const LocalHeaderRecord&)>& onHeader,
+                      size_t blockSize) {
     const int64_t length = file.Size();
     SignatureFinder finder(file, length, blockSize, keepRunning);
     // `position` is where a reader that moves byte by byte would stand: each
@@ -125,10 +126,15 @@ void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>
         int64_t header = 0;
         if (finder.Next(from, false, &header) != Found::Header) break;
 
+        LocalHeaderRecord record;
+        record.headerOffset = header;
         unsigned char fields[kHeaderFieldBytes] = {};
         position = header + kWindowBytes;
         position += ReadField(file, length, position, fields, kHeaderFieldBytes);
         const uint16_t method = Le16(fields + 4);
+        record.flags = Le16(fields + 2);
+        record.method = method;
+        record.headerCrc = Le32(fields + 10);
         uint32_t compressedSize = Le32(fields + 14);
         uint32_t uncompressedSize = Le32(fields + 18);
         const uint16_t nameLength = Le16(fields + 22);
@@ -149,23 +155,37 @@ void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>
             if (finder.Next(extraStart - 3, true, &descriptor) == Found::Descriptor) {
                 unsigned char sizes[kDescriptorFieldBytes] = {};
                 ReadField(file, length, descriptor + kWindowBytes, sizes, kDescriptorFieldBytes);
+                record.descriptorFound = true;
+                record.descriptorOffset = descriptor;
+                record.descriptorCrc = Le32(sizes);
                 compressedSize = Le32(sizes + 4);
                 uncompressedSize = Le32(sizes + 8);
             }
         }
 
-        EntryInfo entry;
+        EntryInfo& entry = record.entry;
         entry.compressedSize = compressedSize;
         entry.uncompressedSize = uncompressedSize;
         entry.name = name;
         entry.dataOffset = uint64_t(extraStart + extraLength);
         // Folder entries, empty members and Deflate members without sizes are left out.
-        if ((compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty()) onEntry(entry);
+        record.kept = (compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty();
+        onHeader(record);
 
         // Skip the member's data so that headers inside stored data are not
         // taken for members; the move may pass the end of the file.
         position = int64_t(entry.dataOffset) + compressedSize;
     }
+}
+
+void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+                 const std::function<void(const EntryInfo&)>& onEntry, size_t blockSize) {
+    WalkLocalHeaders(
+        file, keepRunning,
+        [&onEntry](const LocalHeaderRecord& record) {
+            if (record.kept) onEntry(record.entry);
+        },
+        blockSize);
 }
 
 int ScanPackage(const QString& packagePath, JobParams* params) {

@@ -14,6 +14,25 @@ class ReadOnlyFile;
 // The scanner reads the package through a block of its own of this size.
 constexpr size_t kScanBlockSize = size_t(1) << 20;
 
+// One local header as the walk read it, whether or not its member is kept.
+struct LocalHeaderRecord {
+    int64_t headerOffset = 0;  // the "PK", 3, 4 signature
+    uint16_t flags = 0;
+    uint16_t method = 0;
+    uint32_t headerCrc = 0;
+    bool descriptorFound = false;  // the sizes (and CRC) came from a data descriptor
+    int64_t descriptorOffset = 0;
+    uint32_t descriptorCrc = 0;
+    EntryInfo entry;    // sizes as the walk took them, name, data offset
+    bool kept = false;  // handed to the entry table
+};
+
+// The walk behind WalkEntries: every local header it meets goes to
+// `onHeader`, in file order, with the same positions examined.
+void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+                      const std::function<void(const LocalHeaderRecord&)>& onHeader,
+                      size_t blockSize = kScanBlockSize);
+
 // Walks the bytes of `file` for zip local headers, the way a damaged package
 // has to be read: every byte position is a candidate, the central directory is
 // never trusted. Each member worth extracting is handed to `onEntry` in file

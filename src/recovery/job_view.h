@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "recovery/entry_info.h"
+#include "recovery/salvage/salvage_result.h"
 
 // Colours of log lines (COLORREF layout: red in the lowest byte).
 using LogColor = uint32_t;
@@ -29,8 +30,8 @@ enum PreviewState {
 };
 
 // Message-box styles and answers used by the message call.
-constexpr int kMsgInfo = 64;        // information icon, OK
-constexpr int kMsgQuestion = 36;    // question icon, Yes and No
+constexpr int kMsgInfo = 64;      // information icon, OK
+constexpr int kMsgQuestion = 36;  // question icon, Yes and No
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;
 constexpr int kAnswerYes = 6;
@@ -87,6 +88,13 @@ public:
     virtual bool IsExtractMediaChecked() = 0;
 
     virtual void ShowPreviewState(const QString& picturePath, int state) = 0;
+
+    // What the completion step kept of row `row`'s slides, for views that
+    // sum a run up; the window shows it in the log line alone.
+    virtual void SetFileSlides(int row, const SalvageResult& salvage) {
+        (void)row;
+        (void)salvage;
+    }
 
     // The message call: `text` is in the message box's mini-markup, the caption is
     // always "Pelmark". `ownedByView` is set only for the Save job's final message.

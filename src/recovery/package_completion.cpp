@@ -249,12 +249,16 @@ CompletionResult CompletePackage(const QString& workingFolder) {
     return result;
 }
 
-QString CompletionLogLine(const QString& packagePath, const CompletionResult& result) {
-    if (!result.Changed()) return {};
+QStringList CompletionDone(const CompletionResult& result) {
     QStringList done;
     if (result.manifestRebuilt) done << "manifest rebuilt";
     if (!result.lostPictures.isEmpty())
         done << QString("%1 lost picture(s) replaced by a placeholder")
                     .arg(result.lostPictures.size());
-    return packagePath + " file is completed: " + done.join(", ") + "....\r\n";
+    return done;
+}
+
+QString CompletionLogLine(const QString& packagePath, const CompletionResult& result) {
+    if (!result.Changed()) return {};
+    return packagePath + " file is completed: " + CompletionDone(result).join(", ") + "....\r\n";
 }

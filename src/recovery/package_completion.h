@@ -26,5 +26,8 @@ QByteArray PlaceholderPicture();
 // stand-in. A well-formed recovered manifest is left as it is.
 CompletionResult CompletePackage(const QString& workingFolder);
 
+// What completion changed, in the log line's words ("manifest rebuilt", ...).
+QStringList CompletionDone(const CompletionResult& result);
+
 // The log line for the file, or an empty text when nothing was changed.
 QString CompletionLogLine(const QString& packagePath, const CompletionResult& result);

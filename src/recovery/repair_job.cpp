@@ -5,6 +5,8 @@
 #include "recovery/entry_scanner.h"
 #include "recovery/job_view.h"
 #include "recovery/package_completion.h"
+#include "recovery/salvage/salvage_report.h"
+#include "recovery/salvage/salvage_runner.h"
 
 namespace {
 
@@ -38,10 +40,19 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
         return;
     }
 
-    // The members are out: make the package one that office programs open.
+    // The members are out: salvage what the damage left of them, then make
+    // the package one that office programs open.
     if (params->completePackages) {
-        const QString done = CompletionLogLine(path, CompletePackage(workingFolder));
+        const std::atomic<int>& running = params->mainWnd->RunningFlag();
+        const SalvageResult salvage = SalvagePackage(path, workingFolder, [&running] {
+            return running.load(std::memory_order_relaxed) != 0;
+        });
+        const CompletionResult completion = CompletePackage(workingFolder);
+        const QString done = CompletedLogLine(path, salvage, completion);
         if (!done.isEmpty()) view->AppendLog(done, kLogBlack);
+        if (salvage.slides == SalvageResult::Slides::Lost)
+            view->AppendLog(SlidesLostLogLine(path), kLogRed);
+        view->SetFileSlides(row, salvage);
     }
 
     view->AppendLog(path + " preview of file is available....\r\n", kLogBlack);

@@ -226,3 +226,45 @@ TEST_F(CliEndToEnd, UsageErrorsAndABadDestinationExitWithTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+// A package of one stored member written byte by byte: no content.xml at all.
+QByteArray OnlyMimetype() {
+    const QByteArray name = "mimetype", data = "application/vnd.oasis.opendocument.presentation";
+    QByteArray bytes("PK\x03\x04\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00", 14);
+    bytes += QByteArray("\x00\x00\x00\x00", 4);  // CRC-32 not given
+    for (int i = 0; i < 2; ++i) {
+        bytes += char(data.size());
+        bytes += QByteArray(3, '\0');
+    }
+    bytes += char(name.size());
+    bytes += QByteArray(3, '\0');
+    return bytes + name + data;
+}
+
+TEST_F(CliEndToEnd, EndsWithTheSlidesOfEachFileAndExitsThreeWhenSomeWereLost) {
+    const QString intact = m_samples + "/quarterly-review.odp";
+    const QString hollow = m_dir.filePath("hollow.odp");
+    QFile file(hollow);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(OnlyMimetype());
+    file.close();
+
+    const CliRun both = RunCli({"-o", m_out, intact, hollow});
+    EXPECT_EQ(both.exitCode, 3) << both.out.toStdString() << both.err.toStdString();
+    EXPECT_TRUE(both.out.endsWith(intact + ": slides kept: 4\n" + hollow + ": slides lost\n"))
+        << both.out.toStdString();
+    EXPECT_TRUE(both.out.contains(hollow +
+                                  " slides could not be recovered: a one-slide document stands "
+                                  "in....\n"));
+
+    const CliRun whole = RunCli({"-o", m_out, intact});
+    EXPECT_EQ(whole.exitCode, 0);
+    // Without the completion step nothing is checked, and no slide counts as lost.
+    const CliRun plain = RunCli({"--no-complete", "-o", m_out, hollow});
+    EXPECT_EQ(plain.exitCode, 0) << plain.out.toStdString();
+    EXPECT_TRUE(plain.out.endsWith(hollow + ": slides not checked\n")) << plain.out.toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,429 @@
+#include "recovery/salvage/salvage_runner.h"
+
+#include <zlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "recovery/default_content.h"
+#include "recovery/entry_extraction.h"
+#include "recovery/entry_scanner.h"
+#include "recovery/member_output.h"
+#include "recovery/member_path.h"
+#include "recovery/salvage/partial_inflate.h"
+#include "recovery/salvage/xml_prefix.h"
+#include "recovery/salvage/xml_salvage.h"
+
+namespace {
+
+constexpr uint16_t kMethodDeflate = 8;
+// No zip member holds more than this; a stream that claims more is cut here.
+constexpr uint64_t kMaxMemberBytes = 0xFFFFFFFFull;
+constexpr int64_t kDescriptorBytes = 16;
+// A member without sizes that is no XML (a picture) is inflated no further.
+constexpr uint64_t kMaxUnsizedBytes = uint64_t(512) << 20;
+// Gaps smaller than a local header hold no member.
+constexpr int64_t kSmallestGap = 30;
+
+const QString kContent = "content.xml";
+const QString kManifest = "META-INF/manifest.xml";
+
+bool IsXmlName(const QString& path) {
+    return path.endsWith(".xml", Qt::CaseInsensitive);
+}
+
+// The working folder's file a member name lands in, relative, "/" between
+// levels; empty for a folder entry.
+QString RelativePathOf(const QString& name) {
+    const MemberPath path = SplitMemberName(name);
+    if (path.endsWithSeparator || path.levels.isEmpty()) return {};
+    return path.levels.join('/');
+}
+
+// One member of the package as salvage sees it.
+struct Member {
+    QString path;  // relative output path
+    int64_t headerOffset = 0;
+    int64_t dataOffset = 0;
+    int64_t end = 0;  // the next local header or the end of the file
+    int64_t compressedSize = 0;
+    int64_t coveredEnd = 0;  // last byte claimed by the member, plus one
+    uint16_t method = kMethodDeflate;
+    bool copied = false;  // the extraction copies it (equal sizes)
+    bool sizeKnown = false;
+    uint64_t size = 0;
+    bool crcKnown = false;
+    uint32_t crc = 0;
+    bool found = false;  // from the search of unclaimed bytes
+};
+
+// What inflating (or copying) a member that is not whole gave.
+struct Attempt {
+    const Member* member = nullptr;
+    std::unique_ptr<QTemporaryFile> decoded;  // its bytes as far as they went
+    PartialInflate outcome;
+    bool whole = false;
+};
+
+bool MatchesRecord(const Member& m, uint64_t length, uint32_t crc) {
+    return (!m.sizeKnown || m.size == length) && (!m.crcKnown || m.crc == crc);
+}
+
+bool IsBuiltInDocument(const QString& path) {
+    const QByteArray builtIn = DefaultContentDocument();
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() == builtIn.size() &&
+           file.readAll() == builtIn;
+}
+
+std::unique_ptr<QTemporaryFile> NewTempFile() {
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/pelmark-salvage-XXXXXX");
+    if (!file->open()) return nullptr;
+    return file;
+}
+
+class Runner {
+public:
+    Runner(const QString& folder, const std::function<bool()>& keepRunning,
+           const SalvageSteps& steps)
+        : m_folder(folder), m_keepRunning(keepRunning), m_steps(steps) {}
+
+    SalvageResult Run(const QString& packagePath);
+
+private:
+    void Survey();
+    void CheckExtracted();
+    void TryMember(const Member& m);
+    void FindOrphans();
+    void SalvageXml(Attempt& attempt);
+    bool Install(const QString& path, QIODevice& bytes);
+    void SweepXml();
+    void SettleContent();
+    QString FullPath(const QString& relative) const { return m_folder + '/' + relative; }
+    bool Running() const { return m_keepRunning(); }
+
+    const QString m_folder;
+    const std::function<bool()>& m_keepRunning;
+    const SalvageSteps& m_steps;
+    platform::ReadOnlyFile m_package;
+    int64_t m_length = 0;
+    std::deque<Member> m_members;  // file order, found members after them; never moves
+    std::vector<Attempt> m_attempts;
+    QSet<QString> m_whole;     // paths holding a member recovered whole
+    QSet<QString> m_verified;  // of those, the ones whose CRC-32 matched
+    QSet<QString> m_written;   // paths salvage wrote and checked
+    bool m_contentSalvaged = false;
+    XmlSalvage m_contentSalvage;
+    SalvageResult m_result;
+};
+
+void Runner::Survey() {
+    std::vector<LocalHeaderRecord> records;
+    WalkLocalHeaders(m_package, m_keepRunning,
+                     [&records](const LocalHeaderRecord& r) { records.push_back(r); });
+    for (size_t i = 0; i < records.size(); ++i) {
+        const LocalHeaderRecord& r = records[i];
+        Member m;
+        m.path = RelativePathOf(r.entry.name);
+        if (m.path.isEmpty()) continue;
+        m.headerOffset = r.headerOffset;
+        m.dataOffset = std::min<int64_t>(int64_t(r.entry.dataOffset), m_length);
+        m.end = i + 1 < records.size() ? records[i + 1].headerOffset : m_length;
+        m.end = std::max(m.end, m.dataOffset);
+        m.method = r.method;
+        m.compressedSize = r.entry.compressedSize;
+        const uint32_t crc = r.descriptorFound ? r.descriptorCrc : r.headerCrc;
+        if (r.kept) {
+            m.copied = r.entry.compressedSize == r.entry.uncompressedSize;
+            m.sizeKnown = true;
+            m.size = r.entry.uncompressedSize;
+            // A CRC of 0 over data is one chance in four thousand million;
+            // a 0 here means none was written.
+            m.crcKnown = crc != 0 || m.size == 0;
+            m.crc = crc;
+            m.coveredEnd = m.dataOffset + m.compressedSize;
+            if (r.descriptorFound)
+                m.coveredEnd = std::max(m.coveredEnd, r.descriptorOffset + kDescriptorBytes);
+        } else if (r.method == kMethodDeflate) {
+            // Dropped by the scan for want of sizes: its data runs to the next header.
+            m.crcKnown = crc != 0;
+            m.crc = crc;
+            m.coveredEnd = m.dataOffset;
+        } else {
+            continue;  // folder entries and empty stored members
+        }
+        m.coveredEnd = std::min(m.coveredEnd, m_length);
+        m_members.push_back(m);
+    }
+}
+
+void Runner::CheckExtracted() {
+    struct FileSum {
+        bool read = false;
+        int64_t length = 0;
+        uint32_t crc = 0;
+    };
+    QHash<QString, FileSum> sums;
+    for (const Member& m : m_members) {
+        if (!m.sizeKnown) continue;
+        auto it = sums.find(m.path);
+        if (it == sums.end()) {
+            FileSum sum;
+            const QString full = FullPath(m.path);
+            sum.read = platform::FileExists(full) && FileLengthAndCrc(full, &sum.length, &sum.crc);
+            it = sums.insert(m.path, sum);
+        }
+        if (it->read && MatchesRecord(m, uint64_t(it->length), it->crc)) {
+            m_whole.insert(m.path);
+            if (m.crcKnown) m_verified.insert(m.path);
+        }
+    }
+}
+
+void Runner::TryMember(const Member& m) {
+    if (m_whole.contains(m.path) || !Running()) return;
+    Attempt attempt;
+    attempt.member = &m;
+    attempt.decoded = NewTempFile();
+    if (!attempt.decoded) return;
+    QTemporaryFile* out = attempt.decoded.get();
+    const ByteSink sink = [out](const char* data, int64_t n) { return out->write(data, n) == n; };
+    if (m.copied || m.method == 0) {
+        const int64_t want = m.sizeKnown ? int64_t(m.size) : m.end - m.dataOffset;
+        const int64_t count = std::min(want, m_length - m.dataOffset);
+        attempt.outcome.consumed =
+            CopyAsFarAsItGoes(m_package, m.dataOffset, count, sink, &attempt.outcome.crc);
+        attempt.outcome.produced = uint64_t(attempt.outcome.consumed);
+        attempt.outcome.streamEnded = attempt.outcome.consumed == want;
+    } else {
+        // A damaged member's sizes may belong to another: its stream is read
+        // to its end, within what salvage or a length check can use.
+        uint64_t limit = IsXmlName(m.path) ? uint64_t(kMaxSalvagedXmlBytes) + 1
+                         : m.sizeKnown     ? m.size + 1
+                                           : kMaxUnsizedBytes;
+        limit = std::min(limit, kMaxMemberBytes);
+        attempt.outcome =
+            InflateAsFarAsItGoes(m_package, m.dataOffset, m.end, limit, sink, m_keepRunning);
+    }
+    if (attempt.outcome.stopped || !out->flush()) return;
+    attempt.whole = attempt.outcome.streamEnded &&
+                    MatchesRecord(m, attempt.outcome.produced, attempt.outcome.crc);
+    const_cast<Member&>(m).coveredEnd =
+        std::max(m.coveredEnd, std::min(m.dataOffset + attempt.outcome.consumed, m_length));
+
+    if (attempt.whole) {
+        // It decodes to exactly what was recorded, or to the end of a
+        // stream whose sizes were never found: the member is whole.
+        if (Install(m.path, *out)) {
+            m_whole.insert(m.path);
+            if (m.crcKnown) m_verified.insert(m.path);
+            if (m.found)
+                m_result.foundWithoutHeader << m.path;
+            else if (!m.sizeKnown)
+                m_result.toStreamEnd << m.path;
+        }
+        return;
+    }
+    // Damaged: only XML members are worked on further; any other keeps what
+    // the extraction made of it.
+    if (IsXmlName(m.path)) m_attempts.push_back(std::move(attempt));
+}
+
+void Runner::FindOrphans() {
+    if (!m_steps.findOrphans || !Running()) return;
+    std::vector<ByteRange> claimed;
+    for (const Member& m : m_members) claimed.push_back({m.headerOffset, m.coveredEnd});
+    std::sort(claimed.begin(), claimed.end(),
+              [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
+    std::vector<ByteRange> unclaimed;
+    int64_t at = 0;
+    for (const ByteRange& r : claimed) {
+        if (r.begin - at >= kSmallestGap) unclaimed.push_back({at, r.begin});
+        at = std::max(at, r.end);
+    }
+    if (m_length - at >= kSmallestGap) unclaimed.push_back({at, m_length});
+    if (unclaimed.empty()) return;
+
+    const std::vector<FoundMember> found = m_steps.findOrphans(m_package, unclaimed, m_keepRunning);
+    const size_t before = m_members.size();
+    for (const FoundMember& f : found) {
+        Member m;
+        m.path = RelativePathOf(f.name);
+        if (m.path.isEmpty() || m_whole.contains(m.path)) continue;  // never replace a whole one
+        m.found = true;
+        m.headerOffset = m.dataOffset = std::clamp<int64_t>(f.dataOffset, 0, m_length);
+        m.end = std::clamp<int64_t>(f.dataEnd, m.dataOffset, m_length);
+        m.method = f.method;
+        m.sizeKnown = f.sizeKnown;
+        m.size = f.size;
+        m.crcKnown = f.crcKnown;
+        m.crc = f.crc;
+        m.coveredEnd = m.dataOffset;
+        m_members.push_back(m);
+    }
+    for (size_t i = before; i < m_members.size(); ++i) TryMember(m_members[i]);
+}
+
+bool Runner::Install(const QString& path, QIODevice& bytes) {
+    QString output = path;
+    CreateEntryFolders(m_folder, output, nullptr);
+    if (platform::PathExists(output) && !platform::FileExists(output)) return false;
+    MemberOutput file(output);
+    if (!file.IsOpen() || !bytes.seek(0)) return false;
+    while (!bytes.atEnd()) {
+        const QByteArray block = bytes.read(256 * 1024);
+        if (block.isEmpty() || !file.Write(block.constData(), block.size())) return false;
+    }
+    return file.Commit();
+}
+
+void Runner::SalvageXml(Attempt& attempt) {
+    const Member& m = *attempt.member;
+    if (m_whole.contains(m.path) || m_written.contains(m.path) || !Running()) return;
+    // A broken manifest is rebuilt from the files there are: a cut one
+    // would leave the later members out of it.
+    if (m.path.compare(kManifest, Qt::CaseInsensitive) == 0) return;
+    const bool deflated = !(m.copied || m.method == 0);
+
+    DamagedStream damaged;
+    damaged.name = m.path;
+    damaged.dataOffset = m.dataOffset;
+    damaged.dataEnd = m.end;
+    damaged.goodInput = attempt.outcome.consumed;
+    damaged.goodOutput = attempt.outcome.produced;
+    damaged.sizeKnown = m.sizeKnown;
+    damaged.size = m.size;
+    damaged.crcKnown = m.crcKnown;
+    damaged.crc = m.crc;
+
+    if (deflated && m_steps.repairBit && m.sizeKnown && m.crcKnown &&
+        m.end - m.dataOffset <= kMaxBitRepairInput) {
+        std::unique_ptr<QTemporaryFile> repaired = NewTempFile();
+        if (repaired) {
+            QTemporaryFile* out = repaired.get();
+            uint32_t crc = 0;
+            uint64_t length = 0;
+            const ByteSink sink = [out, &crc, &length](const char* data, int64_t n) {
+                crc = uint32_t(::crc32(crc, reinterpret_cast<const unsigned char*>(data), uInt(n)));
+                length += uint64_t(n);
+                return out->write(data, n) == n;
+            };
+            // Accepted only when the whole member is then what was recorded.
+            if (m_steps.repairBit(m_package, damaged, m_keepRunning, sink) && out->flush() &&
+                length == m.size && crc == m.crc && Install(m.path, *out)) {
+                m_whole.insert(m.path);
+                m_verified.insert(m.path);
+                m_result.putRight << m.path;
+                return;
+            }
+        }
+    }
+    if (!Running()) return;
+
+    QList<QByteArray> laterRuns;
+    const bool content = m.path == kContent;
+    if (content && deflated && !attempt.outcome.streamEnded && m_steps.resync)
+        laterRuns = m_steps.resync(m_package, damaged, m_keepRunning);
+    if (!Running()) return;
+
+    std::unique_ptr<QTemporaryFile> salvaged = NewTempFile();
+    if (!salvaged || !attempt.decoded->seek(0)) return;
+    const XmlSalvage done =
+        content ? SalvageContentXml(*attempt.decoded, laterRuns, *salvaged, m_keepRunning)
+                : SalvageXmlMember(*attempt.decoded, *salvaged, m_keepRunning);
+    if (!done.written || !Install(m.path, *salvaged)) return;
+    m_written.insert(m.path);
+    if (m.found && !m_result.foundWithoutHeader.contains(m.path))
+        m_result.foundWithoutHeader << m.path;
+    if (!m.sizeKnown && !m.found) m_result.toStreamEnd.removeAll(m.path);
+    m_result.salvaged << m.path;
+    if (content) {
+        m_contentSalvaged = true;
+        m_contentSalvage = done;
+    }
+}
+
+void Runner::SweepXml() {
+    // Every .xml file in the folder: ones that are neither verified nor
+    // written by salvage must be well-formed, or they go.
+    QStringList files;
+    std::function<void(const QString&)> walk = [&](const QString& prefix) {
+        for (const platform::FolderEntry& e : platform::ListFolder(FullPath(prefix))) {
+            const QString name = prefix + e.name;
+            if (e.isFolder)
+                walk(name + '/');
+            else if (IsXmlName(name) && platform::FileExists(FullPath(name)))
+                files << name;
+        }
+    };
+    walk(QString());
+    for (const QString& name : files) {
+        if (m_verified.contains(name) || m_written.contains(name)) continue;
+        if (IsWellFormedXmlFile(FullPath(name))) continue;
+        platform::DeleteFile(FullPath(name));
+        m_whole.remove(name);
+        if (name != kContent && name.compare(kManifest, Qt::CaseInsensitive) != 0)
+            m_result.leftOut << name;
+    }
+}
+
+void Runner::SettleContent() {
+    const QString path = FullPath(kContent);
+    if (m_contentSalvaged) {
+        m_result.slides = SalvageResult::Slides::Salvaged;
+        m_result.slidesKept = m_contentSalvage.slides;
+        m_result.slidesFromLaterRuns = m_contentSalvage.slidesFromLaterRuns;
+        return;
+    }
+    if (platform::FileExists(path) && !IsBuiltInDocument(path)) {
+        // Recovered whole, or (after a stop) well-formed but not confirmed.
+        m_result.slides = m_whole.contains(kContent) ? SalvageResult::Slides::Whole
+                                                     : SalvageResult::Slides::Salvaged;
+        m_result.slidesKept = std::max(0, CountSlides(path));
+        return;
+    }
+    // Nothing of the package's own slides: the built-in document stands in.
+    EnsureContentDocument(m_folder);
+    m_result.slides = SalvageResult::Slides::Lost;
+    m_result.slidesKept = 0;
+}
+
+SalvageResult Runner::Run(const QString& packagePath) {
+    if (m_package.Open(packagePath) == 0) {
+        m_length = m_package.Size();
+        Survey();
+        CheckExtracted();
+        for (const Member& m : m_members)
+            if (!m.sizeKnown || !m_whole.contains(m.path)) TryMember(m);
+        FindOrphans();
+        // One salvage per path: the attempt that decoded most.
+        std::stable_sort(m_attempts.begin(), m_attempts.end(),
+                         [](const Attempt& a, const Attempt& b) {
+                             return a.outcome.produced > b.outcome.produced;
+                         });
+        for (Attempt& a : m_attempts) SalvageXml(a);
+        m_package.Close();
+    }
+    SweepXml();
+    SettleContent();
+    return m_result;
+}
+
+}  // namespace
+
+SalvageResult SalvagePackage(const QString& packagePath, const QString& workingFolder,
+                             const std::function<bool()>& keepRunning, const SalvageSteps& steps) {
+    QString folder = workingFolder;
+    while (folder.endsWith('/')) folder.chop(1);
+    Runner runner(folder, keepRunning, steps);
+    return runner.Run(packagePath);
+}

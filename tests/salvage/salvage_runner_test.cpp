@@ -1,0 +1,377 @@
+#include "recovery/salvage/salvage_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <functional>
+
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "recovery/default_content.h"
+#include "recovery/repair_job.h"
+#include "support/content_fixture.h"
+#include "support/package_builder.h"
+#include "support/private_temp_dir.h"
+#include "support/qt_printers.h"
+#include "support/recording_job_view.h"
+#include "support/test_files.h"
+
+namespace {
+
+const QByteArray kMime = "application/vnd.oasis.opendocument.presentation";
+const QByteArray kStyles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles "
+    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+    "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" office:version=\"1.3\">"
+    "<office:styles><style:style style:name=\"a\"/><style:style style:name=\"b\"/>"
+    "<style:style style:name=\"c\"><style:text-properties/></style:style></office:styles>"
+    "</office:document-styles>";
+const QByteArray kMeta =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-meta "
+    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.3\">"
+    "<office:meta/></office:document-meta>";
+const QByteArray kManifest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
+    "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+    "manifest:version=\"1.3\"><manifest:file-entry manifest:full-path=\"/\" "
+    "manifest:media-type=\"application/vnd.oasis.opendocument.presentation\"/>"
+    "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+    "</manifest:manifest>";
+
+constexpr int kSlides = 40;
+
+// A deck laid out the way LibreOffice writes one: every compressed member
+// with sizes 0 in its header and a data descriptor after its data,
+// content.xml last. Its stream is flushed after every slide, so the bytes
+// that decode to each whole slide are known.
+struct Deck {
+    ContentFixture content;
+    QByteArray packed;
+    std::vector<int> flushedAt;  // per slide, compressed bytes that decode to it
+    int64_t contentHeader = 0;
+    int64_t contentData = 0;
+    QByteArray bytes;
+    // The data offset of the compressed byte that follows slide `slide`.
+    int64_t After(int slide) const { return contentData + flushedAt[size_t(slide - 1)]; }
+};
+
+Deck LibreOfficeDeck(int level = 6) {
+    Deck d;
+    d.content = ContentXml(kSlides);
+    d.packed = DeflateWithMarks(d.content.bytes, d.content.slideEnds, &d.flushedAt, level);
+    PackageBuilder p;
+    p.Stored("mimetype", kMime)
+        .DeflatedWithDescriptor("styles.xml", kStyles)
+        .DeflatedWithDescriptor("meta.xml", kMeta)
+        .DeflatedWithDescriptor("META-INF/manifest.xml", kManifest);
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    h.flags = 8;
+    p.Member(h, d.packed);
+    d.contentHeader = p.Members().back().headerOffset;
+    d.contentData = p.Members().back().dataOffset;
+    p.Descriptor(PackageBuilder::Crc32(d.content.bytes), uint32_t(d.packed.size()),
+                 uint32_t(d.content.bytes.size()));
+    p.CentralDirectory();
+    d.bytes = p.Bytes();
+    return d;
+}
+
+QStringList Pages(int from, int to) {
+    QStringList names;
+    for (int i = from; i <= to; ++i) names << QString("page%1").arg(i);
+    return names;
+}
+
+class SlidesView : public RecordingJobView {
+public:
+    using RecordingJobView::RecordingJobView;
+    void SetFileSlides(int row, const SalvageResult& salvage) override {
+        (void)row;
+        slides = salvage;
+    }
+    SalvageResult slides;
+};
+
+class Salvage : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.IsValid()); }
+
+    QString Write(const QByteArray& bytes, const QString& name = "talk.odp") {
+        const QString path = tmp.Path(name);
+        QFile::remove(path);
+        WriteBytes(path, bytes);
+        return path;
+    }
+    void Repair(SlidesView& view, bool complete) {
+        JobParams params{&control, &view};
+        params.completePackages = complete;
+        ASSERT_TRUE(BeginRepairRun(&params));
+        RepairWorker(&params);
+    }
+    QString Folder() const { return tmp.Path("ImpTmp/talk.odp0"); }
+    QByteArray Content() const { return ReadAll(Folder() + "/content.xml"); }
+    QString Line(const QString& path, const QString& what) const {
+        return path + " file is completed: " + what + "....\r\n";
+    }
+
+    PrivateTempDir tmp;
+    JobControl control;
+};
+
+// The damage of each case and the slides the repair must keep of the 40.
+struct Case {
+    const char* name;
+    std::function<QByteArray(const Deck&)> damage;
+    int levelOfDeflate;
+    QStringList slidesKept;
+    SalvageResult::Slides state;
+    const char* done;  // what the completion line says, or "" for no line
+};
+
+std::vector<Case> Cases() {
+    return {
+        {"IntactDeck", [](const Deck& d) { return d.bytes; }, 6, Pages(1, kSlides),
+         SalvageResult::Slides::Whole, ""},
+        {"CutInsideSlide13", [](const Deck& d) { return d.bytes.left(int(d.After(12) + 9)); }, 6,
+         Pages(1, 12), SalvageResult::Slides::Salvaged, "content.xml salvaged, 12 slides kept"},
+        {"CutRightAfterTheStreamBeforeItsDescriptor",
+         [](const Deck& d) { return d.bytes.left(int(d.contentData + d.packed.size())); }, 6,
+         Pages(1, kSlides), SalvageResult::Slides::Whole,
+         "content.xml inflated to the end of its stream, 40 slides kept"},
+        {"ZeroedBlockAfterSlide25",
+         [](const Deck& d) {
+             QByteArray b = d.bytes;
+             b.replace(int(d.After(25) + 2), 300, QByteArray(300, '\0'));
+             return b;
+         },
+         6, Pages(1, 25), SalvageResult::Slides::Salvaged, "content.xml salvaged, 25 slides kept"},
+        {"ContentHeaderZeroed",
+         [](const Deck& d) {
+             QByteArray b = d.bytes;
+             const int header = int(d.contentData - d.contentHeader);
+             b.replace(int(d.contentHeader), header, QByteArray(header, '\0'));
+             return b;
+         },
+         6, QStringList{"page1"}, SalvageResult::Slides::Lost, ""},
+    };
+}
+
+TEST_F(Salvage, EachDamageKeepsTheSlidesItMust) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const Deck deck = LibreOfficeDeck(c.levelOfDeflate);
+        const QString path = Write(c.damage(deck));
+        SlidesView view({path});
+        Repair(view, true);
+
+        EXPECT_EQ(SlideNames(Content()), c.slidesKept);
+        EXPECT_EQ(view.slides.slides, c.state);
+        if (c.state != SalvageResult::Slides::Lost) {
+            EXPECT_EQ(view.slides.slidesKept, c.slidesKept.size());
+        }
+        QStringList lines;
+        for (const auto& line : view.log) lines << line.text;
+        if (QByteArray(c.done).isEmpty()) {
+            EXPECT_FALSE(lines.join("").contains("file is completed"));
+        } else {
+            EXPECT_TRUE(lines.contains(Line(path, c.done))) << lines.join("").toStdString();
+        }
+        const bool redLine =
+            lines.contains(path +
+                           " slides could not be recovered: a one-slide document stands "
+                           "in....\r\n");
+        EXPECT_EQ(redLine, c.state == SalvageResult::Slides::Lost);
+        if (c.state == SalvageResult::Slides::Lost) {
+            EXPECT_EQ(Content(), DefaultContentDocument());
+        }
+        // The package's other members are whole, and never touched.
+        EXPECT_EQ(ReadAll(Folder() + "/styles.xml"), kStyles);
+        EXPECT_EQ(ReadAll(Folder() + "/META-INF/manifest.xml"), kManifest);
+    }
+}
+
+TEST_F(Salvage, WithTheSwitchOffACutContentGivesWayToTheBuiltInDocumentAsBefore) {
+    const Deck deck = LibreOfficeDeck();
+    const QString path = Write(deck.bytes.left(int(deck.After(12) + 9)));
+    SlidesView view({path});
+    Repair(view, false);
+    EXPECT_EQ(Content(), DefaultContentDocument());
+    EXPECT_EQ(view.slides.slides, SalvageResult::Slides::NotChecked);
+    for (const auto& line : view.log) EXPECT_FALSE(line.text.contains("completed:"));
+}
+
+// Stored blocks keep the text as it is, so one changed byte inflates to the
+// recorded length: only the CRC-32 tells.
+TEST_F(Salvage, ASilentlyWrongStreamIsNeverWrittenAsItIs) {
+    const ContentFixture content = ContentXml(kSlides);
+    QByteArray packed = PackageBuilder::RawDeflate(content.bytes, 0);
+    // Slide 8 no longer closes: "</draw:page>" becomes "<!draw:page>".
+    int at = -1;
+    for (int i = 0; i < 8; ++i) at = packed.indexOf("</draw:page>", at + 1);
+    ASSERT_GT(at, 0);
+    packed[at + 1] = '!';
+    QByteArray wrong = content.bytes;
+    wrong[wrong.indexOf("</draw:page>", content.slideEnds[6]) + 1] = '!';
+
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    h.crc = PackageBuilder::Crc32(content.bytes);
+    h.compressedSize = uint32_t(packed.size());
+    h.uncompressedSize = uint32_t(content.bytes.size());
+    const QByteArray bytes = PackageBuilder()
+                                 .Stored("mimetype", kMime)
+                                 .Member(h, packed)
+                                 .Deflated("META-INF/manifest.xml", kManifest)
+                                 .Bytes();
+
+    SlidesView plain({Write(bytes)});
+    Repair(plain, false);
+    EXPECT_EQ(Content(), wrong);  // the specified path writes what the stream gave
+
+    SlidesView view({Write(bytes)});
+    Repair(view, true);
+    EXPECT_EQ(SlideNames(Content()), Pages(1, 7));
+    EXPECT_EQ(view.slides.slides, SalvageResult::Slides::Salvaged);
+}
+
+TEST_F(Salvage, OtherXmlMembersAreSalvagedOrLeftOutButNeverWrittenBroken) {
+    const ContentFixture content = ContentXml(3);
+    LocalHeader meta;  // stored, no CRC recorded, cut inside its only element
+    meta.name = "meta.xml";
+    const QByteArray cutMeta = kMeta.left(kMeta.indexOf("<office:meta/>") + 5);
+    meta.compressedSize = meta.uncompressedSize = uint32_t(cutMeta.size());
+    const QByteArray bytes = PackageBuilder()
+                                 .Stored("mimetype", kMime)
+                                 .Deflated("content.xml", content.bytes)
+                                 .Member(meta, cutMeta)
+                                 .DeflatedWithDescriptor("styles.xml", kStyles, false)
+                                 .Bytes();
+    // Cut inside the third style: the first two stand.
+    const int cut = bytes.size() - 12;
+    const QString path = Write(bytes.left(cut));
+    SlidesView view({path});
+    Repair(view, true);
+
+    EXPECT_EQ(SlideNames(Content()), Pages(1, 3));
+    EXPECT_EQ(view.slides.slides, SalvageResult::Slides::Whole);
+    EXPECT_FALSE(platform::PathExists(Folder() + "/meta.xml"));
+    const QByteArray styles = ReadAll(Folder() + "/styles.xml");
+    EXPECT_TRUE(styles.startsWith(kStyles.left(kStyles.indexOf("<style:style style:name=\"b\"/>"))))
+        << styles.toStdString();
+    EXPECT_TRUE(styles.endsWith("</office:styles></office:document-styles>"));
+    EXPECT_NE(SlideNames(styles), QStringList{"<not well-formed>"});
+    QStringList lines;
+    for (const auto& line : view.log) lines << line.text;
+    EXPECT_TRUE(lines.contains(Line(path,
+                                    "styles.xml salvaged, 3 slides kept, meta.xml left out (not "
+                                    "well-formed), manifest rebuilt")))
+        << lines.join("").toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// The deeper searches plug in through SalvageSteps; these stand-ins check
+// what the runner hands them and that it uses what they give back.
+class DeepSteps : public Salvage {
+protected:
+    SalvageResult Run(const QByteArray& bytes, const SalvageSteps& steps) {
+        const QString path = Write(bytes);
+        SlidesView view({path});
+        Repair(view, false);  // the specified path only; salvage is run here by hand
+        return SalvagePackage(
+            path, Folder(), [] { return true; }, steps);
+    }
+};
+
+TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
+    const Deck deck = LibreOfficeDeck();
+    QByteArray bytes = deck.bytes;
+    bytes.replace(int(deck.After(10) + 2), 200, QByteArray(200, '\0'));
+    DamagedStream seen;
+    SalvageSteps steps;
+    steps.resync = [&](const platform::ReadOnlyFile&, const DamagedStream& member,
+                       const std::function<bool()>&) {
+        seen = member;
+        // The text from inside slide 30 to the end, as a resync would give it.
+        const int from = deck.content.slideEnds[28] + 15;
+        return QList<QByteArray>{deck.content.bytes.mid(from)};
+    };
+    const SalvageResult result = Run(bytes, steps);
+    EXPECT_EQ(seen.name, "content.xml");
+    EXPECT_EQ(seen.dataOffset, deck.contentData);
+    // The sizes and CRC-32 of its descriptor.
+    EXPECT_TRUE(seen.sizeKnown && seen.crcKnown);
+    EXPECT_EQ(seen.size, uint64_t(deck.content.bytes.size()));
+    EXPECT_EQ(seen.crc, PackageBuilder::Crc32(deck.content.bytes));
+    EXPECT_GE(seen.goodInput, deck.flushedAt[9]);
+    EXPECT_EQ(SlideNames(Content()), Pages(1, 10) + Pages(31, kSlides));
+    EXPECT_EQ(result.slidesKept, 20);
+    EXPECT_EQ(result.slidesFromLaterRuns, 10);
+}
+
+TEST_F(DeepSteps, AFoundMemberStandsInForOneWhoseHeaderIsGone) {
+    const Deck deck = LibreOfficeDeck();
+    QByteArray bytes = deck.bytes;
+    const int header = int(deck.contentData - deck.contentHeader);
+    bytes.replace(int(deck.contentHeader), header, QByteArray(header, '\0'));
+    std::vector<ByteRange> offered;
+    SalvageSteps steps;
+    steps.findOrphans = [&](const platform::ReadOnlyFile&, const std::vector<ByteRange>& unclaimed,
+                            const std::function<bool()>&) {
+        offered = unclaimed;
+        FoundMember f;
+        f.name = "content.xml";
+        f.dataOffset = deck.contentData;
+        f.dataEnd = deck.contentData + deck.packed.size();
+        return std::vector<FoundMember>{f};
+    };
+    const SalvageResult result = Run(bytes, steps);
+    ASSERT_FALSE(offered.empty());
+    EXPECT_LE(offered.back().begin, deck.contentHeader);
+    EXPECT_GE(offered.back().end, deck.contentData + deck.packed.size());
+    EXPECT_EQ(SlideNames(Content()), Pages(1, kSlides));
+    EXPECT_EQ(result.foundWithoutHeader, QStringList{"content.xml"});
+    EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
+}
+
+TEST_F(DeepSteps, ABitRepairIsTakenOnlyWhenItGivesTheRecordedCrc) {
+    const ContentFixture content = ContentXml(12);
+    QByteArray packed = PackageBuilder::RawDeflate(content.bytes, 0);
+    packed[packed.indexOf("</draw:page>") + 1] = '!';
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    h.crc = PackageBuilder::Crc32(content.bytes);
+    h.compressedSize = uint32_t(packed.size());
+    h.uncompressedSize = uint32_t(content.bytes.size());
+    const QByteArray bytes = PackageBuilder().Stored("mimetype", kMime).Member(h, packed).Bytes();
+
+    for (const bool right : {false, true}) {
+        SCOPED_TRACE(right ? "right bytes" : "wrong bytes");
+        SalvageSteps steps;
+        steps.repairBit = [&](const platform::ReadOnlyFile&, const DamagedStream& member,
+                              const std::function<bool()>&, const ByteSink& sink) {
+            EXPECT_TRUE(member.crcKnown && member.sizeKnown);
+            QByteArray give = content.bytes;
+            if (!right) give[give.size() - 3] = 'X';  // claims success with other bytes
+            return sink(give.constData(), give.size());
+        };
+        const SalvageResult result = Run(bytes, steps);
+        if (right) {
+            EXPECT_EQ(Content(), content.bytes);
+            EXPECT_EQ(result.putRight, QStringList{"content.xml"});
+        } else {
+            // Slide 1 broke, so none is whole: the built-in document stands in.
+            EXPECT_EQ(Content(), DefaultContentDocument());
+            EXPECT_EQ(result.slides, SalvageResult::Slides::Lost);
+            EXPECT_TRUE(result.putRight.isEmpty());
+        }
+    }
+}
+
+}  // namespace
