@@ -299,7 +299,9 @@ TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
         seen = member;
         // The text from inside slide 30 to the end, as a resync would give it.
         const int from = deck.content.slideEnds[28] + 15;
-        return QList<QByteArray>{deck.content.bytes.mid(from)};
+        LaterRuns later;
+        later.runs = {deck.content.bytes.mid(from)};
+        return later;
     };
     const SalvageResult result = Run(bytes, steps);
     EXPECT_EQ(seen.name, "content.xml");
@@ -372,6 +374,42 @@ TEST_F(DeepSteps, ABitRepairIsTakenOnlyWhenItGivesTheRecordedCrc) {
             EXPECT_TRUE(result.putRight.isEmpty());
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeepSteps, AResyncCanSayWhereTheTrustedPrefixEnds) {
+    // One letter of slide 9 changed: the stream ends at its length, only the
+    // CRC-32 tells, and the text still reads as XML.
+    const ContentFixture content = ContentXml(12);
+    QByteArray packed = PackageBuilder::RawDeflate(content.bytes, 0);
+    const int at = packed.indexOf("Slide 9 ") + 2;
+    packed[at] = packed[at] == 'x' ? 'y' : 'x';
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    h.crc = PackageBuilder::Crc32(content.bytes);
+    h.compressedSize = uint32_t(packed.size());
+    h.uncompressedSize = uint32_t(content.bytes.size());
+    const QByteArray bytes = PackageBuilder().Stored("mimetype", kMime).Member(h, packed).Bytes();
+
+    SalvageSteps steps;
+    steps.resync = [&](const platform::ReadOnlyFile&, const DamagedStream&,
+                       const std::function<bool()>&) {
+        LaterRuns later;
+        later.prefixEnd = content.slideEnds[7] + 20;  // inside slide 9
+        later.runs = {content.bytes.mid(content.slideEnds[9] - 30)};
+        return later;
+    };
+    const SalvageResult result = Run(bytes, steps);
+    EXPECT_EQ(SlideNames(Content()), Pages(1, 8) + Pages(11, 12));
+    EXPECT_EQ(result.slides, SalvageResult::Slides::Salvaged);
+
+    // Without a resync the whole text stands: it is well-formed, only not what was written.
+    Run(bytes, SalvageSteps());
+    EXPECT_EQ(SlideNames(Content()), Pages(1, 12));
 }
 
 }  // namespace

@@ -329,11 +329,16 @@ void Runner::SalvageXml(Attempt& attempt) {
     }
     if (!Running()) return;
 
-    QList<QByteArray> laterRuns;
+    // Past the damage (a stream that ended with the wrong length or CRC-32
+    // may have decoded straight through a zeroed stretch).
+    LaterRuns later;
     const bool content = m.path == kContent;
-    if (content && deflated && !attempt.outcome.streamEnded && m_steps.resync)
-        laterRuns = m_steps.resync(m_package, damaged, m_keepRunning);
+    if (content && deflated && m_steps.resync)
+        later = m_steps.resync(m_package, damaged, m_keepRunning);
     if (!Running()) return;
+    if (later.prefixEnd >= 0 && later.prefixEnd < attempt.decoded->size())
+        attempt.decoded->resize(later.prefixEnd);
+    const QList<QByteArray>& laterRuns = later.runs;
 
     std::unique_ptr<QTemporaryFile> salvaged = NewTempFile();
     if (!salvaged || !attempt.decoded->seek(0)) return;

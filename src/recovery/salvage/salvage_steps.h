@@ -47,6 +47,14 @@ struct FoundMember {
     uint32_t crc = 0;
 };
 
+// What a resync found past the damage of a Deflate member.
+struct LaterRuns {
+    QList<QByteArray> runs;  // text decoded with no unknown byte, in file order
+    // -1, or: the member's decoded bytes are to be trusted only before this
+    // offset (a zeroed stretch the inflater decoded through without failing).
+    int64_t prefixEnd = -1;
+};
+
 struct SalvageSteps {
     // Single-bit correction of a damaged XML member whose size and CRC-32
     // are known. Hands the whole corrected member to `sink` and returns true
@@ -58,10 +66,11 @@ struct SalvageSteps {
         repairBit;
 
     // After the damage in a Deflate member: the later runs of its text that
-    // decoded with no unknown byte, in file order (see WholeSlidesOf).
-    std::function<QList<QByteArray>(const platform::ReadOnlyFile& package,
-                                    const DamagedStream& member,
-                                    const std::function<bool()>& keepRunning)>
+    // decoded with no unknown byte, in file order (see WholeSlidesOf), and
+    // where the trusted prefix ends. Called for a damaged content.xml whose
+    // stream broke, ran out, or ended with the wrong length or CRC-32.
+    std::function<LaterRuns(const platform::ReadOnlyFile& package, const DamagedStream& member,
+                            const std::function<bool()>& keepRunning)>
         resync;
 
     // Members in the bytes no recovered member covers, in file order.
