@@ -110,7 +110,7 @@ protected:
         ASSERT_TRUE(BeginRepairRun(&params));
         RepairWorker(&params);
     }
-    QString Folder() const { return tmp.Path("ImpTmp/talk.odp0"); }
+    QString Folder() const { return WorkingFolderOf(tmp.Path("talk.odp"), 0); }
     QByteArray Content() const { return ReadAll(Folder() + "/content.xml"); }
     QString Line(const QString& path, const QString& what) const {
         return path + " file is completed: " + what + "....\r\n";
