@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "app/app_links.h"
+#include "app/art_pixmaps.h"
 #include "app/controls/keld_transparent_static.h"
 #include "app/controls/link_label.h"
 #include "app/url_opener.h"
@@ -32,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutDialog"));
     setModal(true);
     setFixedSize(kWidth, kHeight);
-    m_bmpBackground.load(QStringLiteral(":/bitmap/327.png"));
+    m_bmpBackground = LoadArtPixmap(QStringLiteral(":/bitmap/327.png"));
     m_fontBold = FontOfCellHeight(QStringLiteral("Arial"), 16, QFont::Bold);
     QFont dialogFont = FontOfCellHeight(QStringLiteral("Arial"), 13, QFont::Normal);
     setFont(dialogFont);
@@ -69,9 +70,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_btnOk->setGeometry(FromDialogUnits(95, 184, 50, 14));
     m_btnOk->setToolTip(QStringLiteral("OK"));
     m_btnOk->setDefault(true);
-    const QPixmap okImage(QStringLiteral(":/png/359.png"));
+    const QIcon okImage = LoadArtIcon(QStringLiteral(":/png/359.png"));
     if (!okImage.isNull()) {
-        m_btnOk->setIcon(QIcon(okImage));
+        m_btnOk->setIcon(okImage);
         m_btnOk->setIconSize(QSize(20, 20));
     }
     connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);

@@ -18,6 +18,7 @@
 #include "app/app_links.h"
 #include "app/app_looks.h"
 #include "app/app_settings.h"
+#include "app/art_pixmaps.h"
 #include "app/controls/status_pane.h"
 #include "app/splash_window.h"
 #include "app/url_opener.h"
@@ -51,7 +52,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("mainFrame"));
     m_nAppLook = ReadApplicationLook();
     setWindowTitle(QStringLiteral("Pelmark - v1.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/icon/128.png")));
+    setWindowIcon(LoadArtIcon(QStringLiteral(":/icon/128.png")));
     setMinimumSize(650, 450);
     // The bars are permanent: no context menu offers to hide them.
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -171,8 +172,8 @@ void CMainFrame::CreateToolbar() {
                        ID_HELP_ABOUT_APP};
     for (int i = 0; i < 7; ++i) {
         QAction* action = Action(ids[i]);
-        const QPixmap image(QStringLiteral(":/toolbar/338-%1.png").arg(i));
-        if (!image.isNull()) action->setIcon(QIcon(image));
+        const QIcon image = LoadArtIcon(QStringLiteral(":/toolbar/338-%1.png").arg(i));
+        if (!image.isNull()) action->setIcon(image);
         toolbar->addAction(action);
     }
 }
@@ -214,7 +215,7 @@ void CMainFrame::CreateLogo() {
     m_wndLogo->setAccessibleName(kLogoText);
     m_wndLogo->setAlignment(Qt::AlignCenter);
     m_wndLogo->setAttribute(Qt::WA_TranslucentBackground);
-    m_pixLogo = QPixmap(QStringLiteral(":/bitmap/330.png"));
+    m_pixLogo = LoadArtPixmap(QStringLiteral(":/bitmap/330.png"));
     if (!m_pixLogo.isNull()) m_wndLogo->setPixmap(m_pixLogo);
     const QPixmap hand(QStringLiteral(":/cursor/354.png"));
     if (!hand.isNull()) m_wndLogo->setCursor(QCursor(hand, kLinkCursorHotX, kLinkCursorHotY));

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/art_pixmaps.h"
 #include "app/controls/file_list_model.h"
 #include "app/instance_handover.h"
 #include "app/main_frame.h"
@@ -29,7 +30,7 @@ void Report(const QString& line) {
 
 CRavelApp::CRavelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(kAppTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/icon/128.png")));
+    setWindowIcon(LoadArtIcon(QStringLiteral(":/icon/128.png")));
 }
 
 CRavelApp::~CRavelApp() = default;

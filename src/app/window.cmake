@@ -6,6 +6,7 @@ add_library(pelmark_window STATIC
   ${PELMARK_WINDOW_DIR}/about_dlg.cpp
   ${PELMARK_WINDOW_DIR}/app_looks.cpp
   ${PELMARK_WINDOW_DIR}/app_settings.cpp
+  ${PELMARK_WINDOW_DIR}/art_pixmaps.cpp
   ${PELMARK_WINDOW_DIR}/instance_handover.cpp
   ${PELMARK_WINDOW_DIR}/main_frame.cpp
   ${PELMARK_WINDOW_DIR}/ravel_app.cpp

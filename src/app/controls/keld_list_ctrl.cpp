@@ -89,7 +89,8 @@ void CKeldListCtrl::paintEvent(QPaintEvent* event) {
         QPainter p(viewport());
         const QRect area = event->rect();
         // The tiles stay anchored at the viewport's origin whatever part is repainted.
-        const QPoint offset(area.left() % m_background.width(), area.top() % m_background.height());
+        const QSize tile = m_background.deviceIndependentSize().toSize();
+        const QPoint offset(area.left() % tile.width(), area.top() % tile.height());
         p.drawTiledPixmap(area, m_background, offset);
     }
     QTreeView::paintEvent(event);

@@ -1,5 +1,4 @@
 #include "app/view/ravel_view.h"
-#include "app/view/view_texts.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -11,6 +10,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include "app/art_pixmaps.h"
 #include "app/controls/est_progress_ctrl.h"
 #include "app/controls/file_list_model.h"
 #include "app/controls/keld_list_ctrl.h"
@@ -18,6 +18,7 @@
 #include "app/controls/prompt_edit.h"
 #include "app/main_frame.h"
 #include "app/view/view_fonts.h"
+#include "app/view/view_texts.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ constexpr int kFooterTop = 60;  // the footer band starts this far above the bot
 constexpr int kMaxHoverText = 259;
 
 QPixmap LoadPixmap(const QString& path) {
-    QPixmap pixmap;
-    pixmap.load(path);  // a missing picture stays null and is skipped
-    return pixmap;
+    return LoadArtPixmap(path);  // a missing picture stays null and is skipped
 }
 
 // Labels and the check box sit on the view's yellow, whatever the look says.
@@ -62,7 +61,7 @@ CRavelView::CRavelView(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
     m_bmpHeaderFill = LoadPixmap(QStringLiteral(":/bitmap/315.png"));
     m_bmpFooterFill = LoadPixmap(QStringLiteral(":/bitmap/312.png"));
     m_bmpFooterLeft = LoadPixmap(QStringLiteral(":/bitmap/311.png"));
-    m_imgListPicture.load(QStringLiteral(":/bitmap/352.png"));
+    m_imgListPicture = LoadArtImage(QStringLiteral(":/bitmap/352.png"));
 
     m_jobParams.mainWnd = frame;
     m_jobParams.view = this;
@@ -77,9 +76,9 @@ QPushButton* CRavelView::CreateImageButton(const QString& caption, const QString
     auto* button = new QPushButton(caption, this);
     button->setFont(m_fontButton);
     button->setToolTip(tooltip);
-    const QPixmap picture = LoadPixmap(image);
+    const QIcon picture = LoadArtIcon(image);
     if (!picture.isNull()) {
-        button->setIcon(QIcon(picture));
+        button->setIcon(picture);
         button->setIconSize(imageSize);
     }
     button->setProperty("controlId", id);
@@ -97,7 +96,12 @@ void CRavelView::CreateControls() {
     {
         // Rows show the plain package, the third picture of the strip.
         const QPixmap strip = LoadPixmap(QStringLiteral(":/bitmap/351.png"));
-        if (strip.width() >= 60) m_pFileModel->SetRowIcon(QIcon(strip.copy(40, 0, 20, 20)));
+        const int r = qRound(strip.devicePixelRatio());
+        if (strip.width() >= 60 * r) {
+            QPixmap plain = strip.copy(40 * r, 0, 20 * r, 20 * r);
+            plain.setDevicePixelRatio(r);
+            m_pFileModel->SetRowIcon(QIcon(plain));
+        }
         m_wndFileList->setIconSize(QSize(20, 20));
     }
     connect(m_wndFileList, &CKeldListCtrl::showPreview, this,
@@ -277,8 +281,12 @@ void CRavelView::LayoutControls(int cx, int cy) {
     place(m_wndFileList, l.fileList);
     if (m_wndFileList && !m_imgListPicture.isNull() && l.listPicture.width() > 0 &&
         l.listPicture.height() > 0) {
-        m_wndFileList->SetBackgroundPicture(m_imgListPicture.scaled(
-            l.listPicture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        // Scaled in device pixels, so a 2x picture stays sharp.
+        const qreal ratio = m_imgListPicture.devicePixelRatio();
+        QImage scaled = m_imgListPicture.scaled(l.listPicture * ratio, Qt::IgnoreAspectRatio,
+                                                Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(ratio);
+        m_wndFileList->SetBackgroundPicture(scaled);
     }
     place(m_wndPictureBox, l.previewBox);
     place(m_lblDestination, l.destinationLabel);
