@@ -130,6 +130,15 @@ TEST_F(ImageTest, StripFramesCountRowByRow) {
     EXPECT_EQ(dc.images[0].image.pixelColor(0, 0), QColor(60, 0, 0));
 }
 
+TEST_F(ImageTest, RunawaySizesAreBounded) {
+    const QString h = Handle(Filled(10, 10, Qt::black));
+    Layout("<bmp handle=" + h + " width=99999% height=1000000><font size=99999px>x</font>");
+    ASSERT_EQ(dc.images.size(), 1u);
+    EXPECT_EQ(dc.images[0].image.size(), QSize(4096, 4096));
+    ASSERT_EQ(dc.texts.size(), 1u);
+    EXPECT_EQ(dc.texts[0].font.size, 1000);
+}
+
 TEST_F(ImageTest, PicturesWrapLikeWords) {
     const QString h = Handle(Filled(30, 13, Qt::black));
     drawer.SetMaxWidth(50);

@@ -147,6 +147,27 @@ TEST_F(TableTest, BrokenTablesNeitherCrashNorLoop) {
     EXPECT_EQ(dc.AllText(), "abc");
 }
 
+TEST_F(TableTest, RunawayNestingAndSizesStayBounded) {
+    QString deep;
+    for (int i = 0; i < 3000; ++i) deep += "<table><tr><td>";
+    deep += "core";
+    const QSize size = drawer.MeasureHtml(dc, "top" + deep);
+    Draw(QRect(QPoint(0, 0), size));
+    EXPECT_EQ(dc.Find("top")->y, 0);
+    EXPECT_EQ(dc.Find("core"), nullptr);  // deeper than any message nests
+
+    drawer.MeasureHtml(dc,
+                       "<table width=99999999 height=99999999 bgeffect=noise bgcolor=red>"
+                       "<tr><td>x</td></tr></table>");
+    Draw(QRect(0, 0, 100, 100));
+    // The table's texture and its cell's, which inherits the effect.
+    ASSERT_EQ(dc.images.size(), 2u);
+    for (const auto& image : dc.images) {
+        EXPECT_LE(image.image.width(), 8192);
+        EXPECT_LE(image.image.height(), 8192);
+    }
+}
+
 TEST_F(TableTest, CellsWrapWithinTheMaximumWidth) {
     drawer.SetMaxWidth(100);
     // The icon column takes 42 and the separator 1; the text cell's text

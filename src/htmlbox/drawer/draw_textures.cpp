@@ -45,8 +45,10 @@ bool CVelaDrawManager::ComputeTexture(int effect, int w, int h, COLORREF begin, 
     const int u = 255 - 2 * l;
     auto noise = [&] { return Random() / t - l; };
     // R counts rows from the bottom of the picture, X columns from the left.
-    auto put = [&](int X, int R, int v) { m_dib.SetPixelIndex(X, h - 1 - R, quint8(v & 0xFF)); };
-    auto get = [&](int X, int R) { return m_dib.PixelIndex(X, h - 1 - R); };
+    uchar* const bits = m_dib.GetBits();
+    const size_t stride = size_t(m_dib.GetStride());
+    auto put = [&](int X, int R, int v) { bits[size_t(h - 1 - R) * stride + X] = uchar(v & 0xFF); };
+    auto get = [&](int X, int R) { return int(bits[size_t(h - 1 - R) * stride + X]); };
     auto bump = [&](int a, int b) { return (128 - l) * Cube(a * 255 / b - 127) / 128 + 128; };
 
     switch (effect) {

@@ -1,6 +1,7 @@
 // Pictures in the flow: <icon>, <bmp> and a frame of an <ilst> strip.
 
 #include <QFile>
+#include <algorithm>
 
 #include "htmlbox/drawer/html_layout.h"
 #include "htmlbox/drawer/style_values.h"
@@ -10,6 +11,8 @@ namespace {
 
 // The standard icon size of the desktop.
 constexpr int kSystemIconSize = 32;
+// A picture is never stretched beyond this on either side.
+constexpr int kMaxPictureSide = 4096;
 
 struct PictureAttributes {
     int index = 0;
@@ -63,7 +66,7 @@ QImage ResourcePicture(const QString& kind, int id) {
 
 // A size attribute: pixels, or a percentage of the natural size.
 int Dimension(const QString& text, int natural, const VelaValueContext& ctx) {
-    return ReadSize(text, natural, false, ctx);
+    return std::clamp(ReadSize(text, natural, false, ctx), 0, kMaxPictureSide);
 }
 
 }  // namespace

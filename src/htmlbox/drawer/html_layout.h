@@ -115,6 +115,7 @@ private:
 
     int m_nLinkCounter = -1;
     int m_nTableCounter = -1;
+    int m_nTableDepth = 0;
     int m_nAnimationCounter = -1;
 };
 

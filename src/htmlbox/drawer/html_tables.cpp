@@ -10,6 +10,12 @@
 
 namespace {
 
+// Given sizes, paddings and spacings beyond this are read as this.
+constexpr int kMaxTableSize = 10000;
+// Tables nested deeper than this are left out, so a runaway markup cannot
+// exhaust the stack.
+constexpr int kMaxTableDepth = 16;
+
 int BorderAllowance(const VelaStyle& s) {
     return s.borderStyle == 6 ? 6 : 2 * s.borderWidth;
 }
@@ -53,9 +59,9 @@ void CVelaHtmlLayout::ReadTableAttributes(const MarkupAttributes& attributes, bo
         } else if (name == "valign") {
             s.valign = ReadVAlign(value, s.valign);
         } else if (name == "width") {
-            s.width = std::max(0, ReadSize(value, s.width, false, ctx));
+            s.width = std::clamp(ReadSize(value, s.width, false, ctx), 0, kMaxTableSize);
         } else if (name == "height") {
-            s.height = std::max(0, ReadSize(value, s.height, false, ctx));
+            s.height = std::clamp(ReadSize(value, s.height, false, ctx), 0, kMaxTableSize);
         }
     }
     if (s.borderStyle == 0) s.borderWidth = 0;
@@ -65,8 +71,8 @@ void CVelaHtmlLayout::ReadTableAttributes(const MarkupAttributes& attributes, bo
     }
     if (s.borderStyle != 0 && s.borderStyle != 1) s.borderWidth = 1;
     if (isRowOrCell && s.borderStyle != 0) s.borderWidth = 1;
-    if (s.padding < 0) s.padding = 0;
-    if (s.spacing < 0) s.spacing = 0;
+    s.padding = std::clamp(s.padding, 0, kMaxTableSize);
+    s.spacing = std::clamp(s.spacing, 0, kMaxTableSize);
 }
 
 void CVelaHtmlLayout::ElementStyle(const QString& name, const QString& attributeText,
@@ -78,13 +84,16 @@ void CVelaHtmlLayout::ElementStyle(const QString& name, const QString& attribute
 }
 
 QSize CVelaHtmlLayout::LayoutTable(const QString& text, int left, int right, int wrapWidth) {
+    if (m_nTableDepth >= kMaxTableDepth) return QSize(0, 0);
     ++m_nTableCounter;
+    ++m_nTableDepth;
     const int top = m_y;
     const VelaStyle saved = m_style;
     QSize size = m_bMeasuring ? MeasureTable(text, wrapWidth) : DrawTable(text, left, right);
     m_style = saved;
     SelectFont();
     m_y = top + size.height();
+    --m_nTableDepth;
     return size;
 }
 

@@ -4,6 +4,9 @@
 
 #include "htmlbox/drawer/vela_canvas.h"
 
+// The largest font cell the drawer asks a canvas for.
+constexpr int kMaxFontSize = 1000;
+
 // The current formatting state of the drawer; the style stack holds copies.
 struct VelaStyle {
     QString group;  // closing group of the tag that saved this copy
@@ -40,7 +43,8 @@ struct VelaStyle {
     VelaFont Font() const {
         VelaFont f;
         f.face = face.left(31);
-        f.size = fontSize;
+        // No glyph larger than a screen: a runaway size must not exhaust memory.
+        f.size = fontSize < 1 ? 1 : (fontSize > kMaxFontSize ? kMaxFontSize : fontSize);
         f.weight = weight;
         f.italic = italic;
         f.underline = underline;

@@ -1,8 +1,12 @@
 #include "htmlbox/drawer/vela_draw_manager.h"
 
+#include <algorithm>
+
 #include "htmlbox/drawer/style_values.h"
 
 namespace {
+
+constexpr int kMaxTextureSide = 8192;
 
 const char* const kEffectNames[] = {"solid",      "hgradient",  "vgradient",  "hcgradient",
                                     "vcgradient", "3hgradient", "3vgradient", "noise",
@@ -90,7 +94,12 @@ void CVelaDrawManager::DrawEffectBackground(CVelaCanvas& dc, int effect, const Q
             break;
     }
     if (effect >= kEffectNoise && effect <= kEffectMetal) {
-        if (ComputeTexture(effect, w, h, begin, middle, end, granularity, blend)) {
+        // A texture is one byte a pixel: beyond a screen's size the rest of
+        // the rectangle gets the begin colour instead.
+        const int tw = std::min(w, kMaxTextureSide), th = std::min(h, kMaxTextureSide);
+        if (tw < w) dc.FillRect(QRect(l + tw, t, w - tw, h), VelaToQColor(begin));
+        if (th < h) dc.FillRect(QRect(l, t + th, tw, h - th), VelaToQColor(begin));
+        if (ComputeTexture(effect, tw, th, begin, middle, end, granularity, blend)) {
             m_dib.Draw(dc, l, t);
         }
         return;
