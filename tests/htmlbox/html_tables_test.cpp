@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "htmlbox/drawer/vela_html_drawer.h"
 #include "htmlbox/drawer/vela_image_handles.h"
 #include "support/recording_canvas.h"
@@ -145,6 +147,32 @@ TEST_F(TableTest, BrokenTablesNeitherCrashNorLoop) {
     drawer.MeasureHtml(dc, "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>");
     Draw(QRect(0, 0, 100, 100));
     EXPECT_EQ(dc.AllText(), "abc");
+}
+
+TEST_F(TableTest, BackgroundPicturesAreTiledFromTheTopLeftAndCutAtTheEdges) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tile.png");
+    QImage tile(10, 10, QImage::Format_RGB32);
+    tile.fill(Qt::darkCyan);
+    ASSERT_TRUE(tile.save(file));
+    // 25 x 12 in all: two whole tiles and a half one on top, their bottoms below.
+    const QString table = "<table cellpadding=0 background=\"file:'" + file +
+                          "'\"><tr><td width=25 height=12></td></tr></table>";
+    drawer.MeasureHtml(dc, table);
+    Draw(QRect(0, 0, 25, 12));
+    std::vector<QRect> tiles;
+    for (const auto& image : dc.images)
+        tiles.push_back(QRect(QPoint(image.x, image.y), image.image.size()));
+    // The cell inherits the background, so the tiles come twice.
+    ASSERT_EQ(tiles.size(), 12u);
+    const std::vector<QRect> expected = {QRect(0, 0, 10, 10),  QRect(10, 0, 10, 10),
+                                         QRect(20, 0, 5, 10),  QRect(0, 10, 10, 2),
+                                         QRect(10, 10, 10, 2), QRect(20, 10, 5, 2)};
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(tiles[i], expected[i]) << i;
+    drawer.EnableColours(false);
+    drawer.MeasureHtml(dc, table);
+    Draw(QRect(0, 0, 25, 12));
+    EXPECT_TRUE(dc.images.empty());
 }
 
 TEST_F(TableTest, RunawayNestingAndSizesStayBounded) {
