@@ -68,45 +68,41 @@ void CVelaHtmlDrawer::SetAddressOpener(std::function<bool(const QString&)> opene
     AddressOpener() = opener ? std::move(opener) : OpenWithDesktop;
 }
 
-int CVelaHtmlDrawer::HitTest(QPoint point) const {
+const VelaLinkArea* CVelaHtmlDrawer::AreaAt(QPoint point) const {
     for (const VelaLinkArea& area : m_linkAreas) {
         // Edges included: the right and bottom edge belong to the area too.
         if (point.x() >= area.rect.left() && point.x() <= area.rect.left() + area.rect.width() &&
             point.y() >= area.rect.top() && point.y() <= area.rect.top() + area.rect.height()) {
-            return area.index;
+            return &area;
         }
     }
-    return -1;
+    return nullptr;
+}
+
+int CVelaHtmlDrawer::HitTest(QPoint point) const {
+    const VelaLinkArea* area = AreaAt(point);
+    return area ? area->index : -1;
 }
 
 bool CVelaHtmlDrawer::UpdateHoverCursor(QPoint point) {
-    for (const VelaLinkArea& area : m_linkAreas) {
-        if (HitTest(point) != area.index) continue;
-        if (area.index != m_nHoveredLink) {
-            m_nHoveredLink = area.index;
-            if (m_repaintTarget) m_repaintTarget(m_nHoveredLink);
-        }
-        return !area.text.isEmpty();
-    }
-    if (m_nHoveredLink != -2) {
-        m_nHoveredLink = -2;
+    const VelaLinkArea* area = AreaAt(point);
+    const int hovered = area ? area->index : -2;
+    if (hovered != m_nHoveredLink) {
+        m_nHoveredLink = hovered;
         if (m_repaintTarget) m_repaintTarget(m_nHoveredLink);
     }
-    return false;
+    return area && !area->text.isEmpty();
 }
 
 void CVelaHtmlDrawer::ClickAt(QPoint point) {
-    const int index = HitTest(point);
-    if (index < 0) return;
-    for (const VelaLinkArea& area : m_linkAreas) {
-        if (area.index != index) continue;
-        if (area.text.isEmpty()) return;
-        if (area.kind == 1) {
-            if (AddressOpener()) AddressOpener()(area.text);
-        } else if (area.kind == 2 && m_linkNotifyTarget) {
-            m_linkNotifyTarget(area.text);
-        }
-        return;
+    const VelaLinkArea* area = AreaAt(point);
+    if (!area || area->text.isEmpty()) return;
+    // Copied: the target may draw again, which rebuilds the areas.
+    const QString text = area->text;
+    if (area->kind == 1) {
+        if (AddressOpener()) AddressOpener()(text);
+    } else if (area->kind == 2 && m_linkNotifyTarget) {
+        m_linkNotifyTarget(text);
     }
 }
 

@@ -103,6 +103,7 @@ public:
 
 private:
     friend class CVelaHtmlLayout;
+    const VelaLinkArea* AreaAt(QPoint point) const;
 
     CVelaDrawManager m_drawManager;
     CVelaStyleSheet m_sheet;
