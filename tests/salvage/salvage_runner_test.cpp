@@ -413,3 +413,33 @@ TEST_F(DeepSteps, AResyncCanSayWhereTheTrustedPrefixEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DeepSteps, AStopEndsEverySearchAndStillLeavesNoBrokenXml) {
+    const Deck deck = LibreOfficeDeck();
+    QByteArray bytes = deck.bytes;
+    bytes.replace(int(deck.After(10) + 2), 200, QByteArray(200, '\0'));
+    const QString path = Write(bytes);
+    SlidesView view({path});
+    Repair(view, false);
+    int asked = 0;
+    SalvageSteps steps;
+    steps.resync = [&](const platform::ReadOnlyFile&, const DamagedStream&,
+                       const std::function<bool()>&) {
+        ++asked;
+        return LaterRuns();
+    };
+    const SalvageResult result = SalvagePackage(
+        path, Folder(), [] { return false; }, steps);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(result.slides, SalvageResult::Slides::Lost);
+    EXPECT_EQ(Content(), DefaultContentDocument());
+    for (const QString& name : Tree(Folder())) {
+        if (!name.endsWith(".xml")) continue;
+        EXPECT_NE(SlideNames(ReadAll(Folder() + '/' + name)), QStringList{"<not well-formed>"})
+            << name.toStdString();
+    }
+}
+
+}  // namespace
