@@ -175,6 +175,33 @@ TEST(Resync, TwoDamagedPlacesAreBothCrossed) {
     EXPECT_GT(PagesIn(result.laterRuns), 80);
 }
 
+// Stored blocks hold the text as it is: past the damage it is the file's own.
+TEST(Resync, InsideAStoredBlockTheTextPastTheFaultIsKept) {
+    const QByteArray xml = DeckContentXml(40);
+    QByteArray packed = PackageBuilder::RawDeflate(xml, 0);
+    const qsizetype close = packed.indexOf("</draw:page>", packed.size() / 3);
+    packed[int(close + 1)] = '!';  // that slide no longer closes
+    const int64_t fault = xml.indexOf("</draw:page>", xml.size() / 3 - 64) + 1;
+
+    const ResyncResult result = ResyncAfterDamage(packed, fault, {}, kRun);
+    EXPECT_EQ(result.damageOutput, fault);
+    ExpectRunsInOrder(result.laterRuns, xml, fault + 1);
+    const int before = WholePages(xml.left(int(fault)));
+    EXPECT_EQ(before + PagesIn(result.laterRuns), 39);
+}
+
+TEST(Resync, AZeroedStretchInAStoredBlockIsCrossed) {
+    const QByteArray xml = DeckContentXml(40);
+    QByteArray packed = PackageBuilder::RawDeflate(xml, 0);
+    Damage(packed, 0.5, 500, true);
+    const ResyncResult result = ResyncAfterDamage(packed, xml.size(), {}, kRun);
+    ASSERT_GE(result.damageOutput, 0);
+    ExpectRunsInOrder(result.laterRuns, xml, result.damageOutput);
+    const int before = WholePages(xml.left(int(result.damageOutput)));
+    EXPECT_GE(before + PagesIn(result.laterRuns), 38);
+    EXPECT_TRUE(result.laterRuns.back().endsWith("</office:document-content>\n"));
+}
+
 TEST(Resync, NothingComesOfBytesThatAreNotDeflate) {
     const QByteArray noise = PackageBuilder::Incompressible(64 * 1024, 5);
     const ResyncResult result = ResyncAfterDamage(noise, 0, {}, kRun);

@@ -129,6 +129,20 @@ bool CheckFixed(BitReader& in, int symbols) {
 
 }  // namespace
 
+bool ReadStoredHeader(const unsigned char* data, size_t size, int64_t bit, int64_t* dataByte,
+                      int64_t* length) {
+    BitReader in(data, size, bit);
+    in.Bits(1);
+    if (in.Bits(2) != 0) return false;
+    in.AlignToByte();
+    const unsigned len = in.Bits(16);
+    const unsigned nlen = in.Bits(16);
+    if (!in.Ok() || len != (~nlen & 0xFFFFu)) return false;
+    *dataByte = in.Position() / 8;
+    *length = len;
+    return true;
+}
+
 BlockKind CheckBlockHeader(const unsigned char* data, size_t size, int64_t bit, int fixedSymbols,
                            int firstLiteral) {
     BitReader in(data, size, bit);

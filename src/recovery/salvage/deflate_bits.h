@@ -90,6 +90,11 @@ private:
     bool m_last = false;
 };
 
+// Reads a stored block's header at `bit`: true when it is one whose LEN and
+// NLEN agree, with `*dataByte` its first data byte and `*length` its LEN.
+bool ReadStoredHeader(const unsigned char* data, size_t size, int64_t bit, int64_t* dataByte,
+                      int64_t* length);
+
 // What the bits at a position would start, if a block header starts there.
 enum class BlockKind { None, Stored, Fixed, Dynamic };
 

@@ -10,6 +10,7 @@ using salvage::BlockCodes;
 using salvage::BlockKind;
 using salvage::CheckBlockHeader;
 using salvage::kUnknownByte;
+using salvage::ReadStoredHeader;
 using salvage::TextCheck;
 
 namespace {
@@ -54,26 +55,27 @@ public:
         if (!m_z.Ready() || m_size == 0) return std::move(m_result);
         Damage damage = FindDamage(damagedOutput);
         while (damage.kind != Damage::None && !m_result.stopped) {
-            if (damage.kind == Damage::Zeroed) {
+            if (damage.kind == Damage::Located) {
                 Damage later;
-                if (PickUpInsideBlock(damage.blockBit, damage.zeroEnd * 8, &later)) {
+                if (PickUpStored(damage.blockBit, damage.resumeByte, &later) ||
+                    PickUpInsideBlock(damage.blockBit, damage.resumeByte * 8, &later)) {
                     damage = later;
                     continue;
                 }
             }
-            damage = SearchAndDecode(damage.blockBit + 1);
+            damage = SearchAndDecode(SearchStart(damage.blockBit));
         }
         return std::move(m_result);
     }
 
 private:
     // Where decoding stopped being right: in the block that starts at
-    // `blockBit`, either at a zeroed stretch that ends before byte `zeroEnd`,
-    // or somewhere not known.
+    // `blockBit`, either at a place known to end before byte `resumeByte` (a
+    // zeroed stretch, or a fault inside a stored block), or somewhere not known.
     struct Damage {
-        enum Kind { None, Zeroed, Broken } kind = None;
+        enum Kind { None, Located, Broken } kind = None;
         int64_t blockBit = 0;
-        int64_t zeroEnd = 0;
+        int64_t resumeByte = 0;
     };
     enum class Probe { Rejected, Believed };
 
@@ -102,12 +104,23 @@ private:
         return nullptr;
     }
 
+    // Where to look for the next block header after a damage in the block at
+    // `blockBit`: past a stored block whole, since every bit of its header's
+    // byte would find the same block again.
+    int64_t SearchStart(int64_t blockBit) const {
+        int64_t dataByte = 0, length = 0;
+        if (ReadStoredHeader(m_data, m_size, blockBit, &dataByte, &length))
+            return (dataByte + length) * 8;
+        return blockBit + 1;
+    }
+
     // Decodes from the start, the history known, to output byte
     // `damagedOutput`, or to the first zeroed stretch if that comes first:
     // the damage is in the block that was being decoded there.
     Damage FindDamage(int64_t damagedOutput) {
         Damage damage;
         damage.kind = Damage::Broken;
+        int64_t blockOutput = 0;
         const auto* zeros = ZeroRunAfter(0);
         const size_t end = zeros ? size_t(zeros->first) : m_size;
         if (!m_z.Start(m_data, end, 0, false)) return damage;
@@ -117,16 +130,31 @@ private:
             const int64_t wanted = damagedOutput + 1 - int64_t(z.total_out);
             z.avail_out = uInt(std::clamp<int64_t>(wanted, 1, int64_t(m_chunk.size())));
             const int result = inflate(&z, Z_BLOCK);
-            if (int64_t(z.total_out) > damagedOutput) break;
+            if (int64_t(z.total_out) > damagedOutput) {
+                // Inside a stored block the bytes after the fault are the
+                // file's own: decoding can take up right there.
+                int64_t dataByte = 0, length = 0;
+                // The byte at the fault is itself suspect.
+                if (ReadStoredHeader(m_data, m_size, damage.blockBit, &dataByte, &length) &&
+                    damagedOutput + 1 - blockOutput < length) {
+                    damage.kind = Damage::Located;
+                    damage.resumeByte = dataByte + (damagedOutput + 1 - blockOutput);
+                    m_result.damageOutput = damagedOutput;
+                }
+                break;
+            }
             if (result == Z_BUF_ERROR && zeros) {
                 // Everything before the zeroed stretch decoded: it is the damage.
-                damage.kind = Damage::Zeroed;
-                damage.zeroEnd = zeros->second;
+                damage.kind = Damage::Located;
+                damage.resumeByte = zeros->second;
                 m_result.damageOutput = int64_t(z.total_out);
                 break;
             }
             if (result != Z_OK) break;
-            if (z.data_type & 128) damage.blockBit = m_z.BitPosition();
+            if (z.data_type & 128) {
+                damage.blockBit = m_z.BitPosition();
+                blockOutput = int64_t(z.total_out);
+            }
         }
         return damage;
     }
@@ -194,6 +222,43 @@ private:
             history[i] =
                 window[size_t((produced - int64_t(history.size()) + int64_t(i)) % kWindowBytes)];
         return Decode(bit, &history, out, known, later) == Probe::Believed;
+    }
+
+    // Takes up again inside the stored block at `blockBit` from byte `from`:
+    // its bytes are the file's own, so they are kept as they are (when they
+    // are text) and become the known history of the blocks that follow.
+    bool PickUpStored(int64_t blockBit, int64_t from, Damage* later) {
+        int64_t dataByte = 0, length = 0;
+        if (!ReadStoredHeader(m_data, m_size, blockBit, &dataByte, &length)) return false;
+        const int64_t end = std::min<int64_t>(dataByte + length, int64_t(m_size));
+        if (from < dataByte || from >= end) return false;
+        const auto* zeros = ZeroRunAfter(from);
+        const int64_t stop = zeros && zeros->first < end ? zeros->first : end;
+        const QByteArray kept(reinterpret_cast<const char*>(m_data + from), int(stop - from));
+        TextCheck check;
+        int64_t known = 0;
+        if (!check.Feed(m_data + from, size_t(stop - from), &known)) return false;
+        ++m_result.restarts;
+        m_runOpen = false;
+        if (stop < end) {
+            // A zeroed stretch further on in the same block.
+            Emit(kept);
+            later->kind = Damage::Located;
+            later->blockBit = blockBit;
+            later->resumeByte = zeros->second;
+            return true;
+        }
+        if (end * 8 + 8 >= int64_t(m_size) * 8) {
+            Emit(kept);
+            later->kind = Damage::None;
+            return true;
+        }
+        const int64_t keep = std::min<int64_t>(kept.size(), kWindowBytes);
+        const std::vector<unsigned char> history(m_data + end - keep, m_data + end);
+        Emit(kept);
+        if (Decode(end * 8, &history, QByteArray(), kKnownToAccept, later) != Probe::Believed)
+            later->kind = Damage::None;
+        return true;
     }
 
     // Decodes symbols from every bit of [from, from + kMaxSymbolBits) and
@@ -302,9 +367,9 @@ private:
                 if (!believed) return Probe::Rejected;
                 Emit(block);
                 if (zeroed) {
-                    later->kind = Damage::Zeroed;
+                    later->kind = Damage::Located;
                     later->blockBit = blockStart;
-                    later->zeroEnd = zeros->second;
+                    later->resumeByte = zeros->second;
                 }
                 return Probe::Believed;
             }
