@@ -1,8 +1,9 @@
 #include "recovery/salvage/salvage_steps.h"
 
+#include "recovery/salvage/deep_steps.h"
+
 SalvageSteps DefaultSalvageSteps() {
     SalvageSteps steps;
-    // steps.repairBit, steps.resync and steps.findOrphans are set here once
-    // their searches exist.
+    AddDeepSalvageSteps(steps);
     return steps;
 }

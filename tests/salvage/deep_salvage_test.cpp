@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QFile>
+#include <functional>
+
+#include "recovery/job_control.h"
+#include "recovery/repair_job.h"
+#include "recovery/salvage/salvage_result.h"
+#include "support/content_fixture.h"
+#include "support/package_builder.h"
+#include "support/private_temp_dir.h"
+#include "support/qt_printers.h"
+#include "support/recording_job_view.h"
+#include "support/test_files.h"
+
+// The repair with the deep searches plugged in, from the window's and the
+// terminal's worker: a flipped bit, a broken or zeroed local header and a
+// zeroed stretch inside content.xml.
+
+namespace {
+
+const QByteArray kMime = "application/vnd.oasis.opendocument.presentation";
+const QByteArray kStyles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles "
+    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.3\">"
+    "<office:styles/></office:document-styles>";
+constexpr int kSlides = 40;
+
+QStringList Pages(int from, int to) {
+    QStringList names;
+    for (int i = from; i <= to; ++i) names << QString("page%1").arg(i);
+    return names;
+}
+
+class SlidesView : public RecordingJobView {
+public:
+    using RecordingJobView::RecordingJobView;
+    void SetFileSlides(int, const SalvageResult& salvage) override { slides = salvage; }
+    SalvageResult slides;
+};
+
+// content.xml with its sizes and CRC-32 in its header, or (as LibreOffice
+// writes it) zero in the header and a descriptor after the data.
+struct Deck {
+    ContentFixture content;
+    QByteArray packed;
+    PackageBuilder::Placed placed{};
+    QByteArray Bytes(const std::function<void(QByteArray&, const Deck&)>& hurt) const {
+        QByteArray b = bytes;
+        hurt(b, *this);
+        return b;
+    }
+    QByteArray bytes;
+};
+
+Deck MakeDeck(bool descriptor, int level = 6) {
+    Deck d;
+    d.content = ContentXml(kSlides);
+    d.packed = PackageBuilder::RawDeflate(d.content.bytes, level);
+    PackageBuilder p;
+    p.Stored("mimetype", kMime).DeflatedWithDescriptor("styles.xml", kStyles);
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    if (descriptor) {
+        h.flags = 8;
+    } else {
+        h.crc = PackageBuilder::Crc32(d.content.bytes);
+        h.compressedSize = uint32_t(d.packed.size());
+        h.uncompressedSize = uint32_t(d.content.bytes.size());
+    }
+    p.Member(h, d.packed);
+    d.placed = p.Members().back();
+    if (descriptor)
+        p.Descriptor(PackageBuilder::Crc32(d.content.bytes), uint32_t(d.packed.size()),
+                     uint32_t(d.content.bytes.size()));
+    p.CentralDirectory();
+    d.bytes = p.Bytes();
+    return d;
+}
+
+// A bit of content.xml's data whose flip leaves a stream that still inflates
+// but to text that is not well-formed, found from `from` on.
+int64_t HarmfulBit(const Deck& d, int64_t from) {
+    for (int64_t bit = from;; ++bit) {
+        QByteArray packed = d.packed;
+        packed[int(bit >> 3)] = char(packed[int(bit >> 3)] ^ (1 << (bit & 7)));
+        z_stream z{};
+        inflateInit2(&z, -15);
+        QByteArray out(d.content.bytes.size() + 16, '\0');
+        z.next_in = reinterpret_cast<Bytef*>(packed.data());
+        z.avail_in = uInt(packed.size());
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = uInt(out.size());
+        const int r = inflate(&z, Z_FINISH);
+        out.resize(int(z.total_out));
+        inflateEnd(&z);
+        if (r == Z_STREAM_END && out != d.content.bytes && SlideNames(out).size() == 1) return bit;
+    }
+}
+
+struct DeepCase {
+    const char* label;
+    bool descriptor;
+    std::function<void(QByteArray&, const Deck&)> hurt;
+    QStringList slides;
+    const char* what;  // in the completion line
+};
+
+class DeepSalvage : public ::testing::TestWithParam<DeepCase> {};
+
+TEST_P(DeepSalvage, KeepsTheSlides) {
+    const DeepCase& c = GetParam();
+    PrivateTempDir tmp;
+    const Deck deck = MakeDeck(c.descriptor);
+    const QString path = tmp.Path("talk.odp");
+    WriteBytes(path, deck.Bytes(c.hurt));
+    JobControl control;
+    SlidesView view({path});
+    JobParams params{&control, &view};
+    ASSERT_TRUE(BeginRepairRun(&params));
+    RepairWorker(&params);
+
+    const QByteArray content = ReadAll(WorkingFolderOf(path, 0) + "/content.xml");
+    EXPECT_EQ(SlideNames(content), c.slides);
+    if (c.slides.size() == kSlides) {
+        EXPECT_EQ(content, deck.content.bytes) << "the exact bytes";
+    }
+    QString lines;
+    for (const auto& line : view.log) lines += line.text;
+    EXPECT_TRUE(lines.contains(path + " file is completed: " + c.what)) << lines.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Salvage, DeepSalvage,
+    ::testing::Values(DeepCase{"FlippedBitPutRight", false,
+                               [](QByteArray& b, const Deck& d) {
+                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 4);
+                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                               },
+                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                      DeepCase{"FlippedBitWithDescriptor", true,
+                               [](QByteArray& b, const Deck& d) {
+                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 6);
+                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                               },
+                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                      DeepCase{"BrokenSignature", false,
+                               [](QByteArray& b, const Deck& d) {
+                                   b[int(d.placed.headerOffset) + 2] = 'x';
+                               },
+                               Pages(1, kSlides), "content.xml found without its header"},
+                      DeepCase{"ZeroedHeader", true,
+                               [](QByteArray& b, const Deck& d) {
+                                   for (int64_t i = d.placed.headerOffset; i < d.placed.dataOffset;
+                                        ++i)
+                                       b[int(i)] = '\0';
+                               },
+                               Pages(1, kSlides), "content.xml found without its header"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
