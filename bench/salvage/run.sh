@@ -10,6 +10,7 @@ bench="$build/salvage_bench"
 for package in /work/shared/corpus/real/*.odp; do
   [ -f "$package" ] || continue
   echo "$(basename "$package"): $("$bench" scan "$package" 5 | tr '\n' ' ')"
+  echo "$(basename "$package"): $("$bench" repair "$package" 5)"
 done
 for slides in 40 100; do "$bench" bits "$slides"; done
 for slides in 40 100; do "$bench" resync "$slides"; done
