@@ -1,8 +1,8 @@
 #include "recovery/entry_extraction.h"
 
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 #include <vector>
 
 #include "platform/errors.h"
@@ -13,42 +13,84 @@
 #include "recovery/member_output.h"
 #include "recovery/member_path.h"
 #include "recovery/raw_inflate.h"
+#include "recovery/write_guard.h"
 
 namespace {
 
 constexpr int64_t kCopyChunk = 256 * 1024;
 
-// Copies `count` bytes of `from` at `offset` to `to`. False when a read or a
-// write fails.
-bool CopyBytes(const platform::ReadOnlyFile& from, int64_t offset, int64_t count,
-               const std::function<bool(const void*, int64_t)>& to) {
-    std::vector<char> buffer(size_t(std::clamp<int64_t>(count, 1, kCopyChunk)));
-    for (int64_t done = 0; done < count;) {
-        const int64_t n =
-            from.ReadAt(offset + done, buffer.data(), std::min<int64_t>(kCopyChunk, count - done));
-        if (n <= 0 || !to(buffer.data(), n)) return false;
-        done += n;
+enum class MemberOutcome { Written, LeftOut, Stopped, NoRoom };
+
+// What one package's extraction keeps from member to member: the package,
+// open once, the decompressor and the copy buffer, and the guard on writes.
+struct ExtractionContext {
+    const platform::ReadOnlyFile& package;
+    WriteGuard* guard;
+    RawInflater inflater;
+    std::vector<char> copyBuffer;
+};
+
+MemberOutcome OutcomeOf(const MemberOutput& output) {
+    switch (output.Refusal()) {
+        case WriteVerdict::Stopped:
+            return MemberOutcome::Stopped;
+        case WriteVerdict::NoRoom:
+            return MemberOutcome::NoRoom;
+        case WriteVerdict::Go:
+            break;
     }
-    return true;
+    return MemberOutcome::LeftOut;
 }
 
-// Every compressed member reserves a temporary file of its own ("OPC...TMP"
-// in the temporary folder) while it is decompressed, and the file is gone
-// again when the member is done. The compressed bytes are not copied into it:
-// they are read straight from the package, which is open for reading anyway,
-// so a member costs one pass over its bytes instead of three.
-bool InflateWithTempFile(const platform::ReadOnlyFile& package, int64_t offset, int64_t count,
-                         uint32_t expected, MemberOutput& output) {
-    const std::optional<QString> tempPath =
-        platform::CreateUniqueTempFile(platform::TempPath(), "OPC");
-    const bool ok = InflateRawMember(package, offset, count, expected, output);
-    if (tempPath) platform::DeleteFile(*tempPath);
-    return ok;
+// Writes one member from the open package. The compressed bytes are read
+// straight from the package and inflated into the member's own file: no
+// temporary file and no copy of the member in memory.
+MemberOutcome ExtractMember(const EntryInfo& entry, const QString& outputPath,
+                            ExtractionContext& context) {
+    const platform::ReadOnlyFile& package = context.package;
+    // The sizes are claims of a damaged header: never read more than the
+    // package still holds after the data offset.
+    const int64_t length = package.Size();
+    const int64_t offset = int64_t(std::min<uint64_t>(entry.dataOffset, uint64_t(length)));
+    const int64_t count = std::min<int64_t>(entry.compressedSize, length - offset);
+
+    if (entry.compressedSize != 0 && entry.compressedSize == entry.uncompressedSize) {
+        // Equal sizes mean a plain copy, whatever method the header named.
+        MemberOutput output(outputPath, context.guard);
+        if (!output.IsOpen()) return MemberOutcome::LeftOut;
+        std::vector<char>& buffer = context.copyBuffer;
+        const size_t want = size_t(std::clamp<int64_t>(count, 1, kCopyChunk));
+        if (buffer.size() < want) buffer.resize(want);
+        for (int64_t done = 0; done < count;) {
+            const int64_t n =
+                package.ReadAt(offset + done, buffer.data(),
+                               std::min<int64_t>(int64_t(buffer.size()), count - done));
+            if (n <= 0 || !output.Write(buffer.data(), n)) return OutcomeOf(output);
+            done += n;
+        }
+        return output.Commit() ? MemberOutcome::Written : MemberOutcome::LeftOut;
+    }
+    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) return MemberOutcome::LeftOut;
+
+    MemberOutput output(outputPath, context.guard);
+    if (!output.IsOpen()) return MemberOutcome::LeftOut;
+    if (!context.inflater.Inflate(package, offset, count, entry.uncompressedSize, output))
+        return OutcomeOf(output);
+    return output.Commit() ? MemberOutcome::Written : MemberOutcome::LeftOut;
+}
+
+QString MiB(uint64_t bytes) {
+    return QString::number(double(bytes) / (1 << 20), 'f', 0) + " MiB";
 }
 
 }  // namespace
 
 int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view) {
+    return CreateEntryFolders(workingFolder, name, view, nullptr);
+}
+
+int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view,
+                       QSet<QString>* madeFolders) {
     QString folder = workingFolder;
     if (!folder.endsWith('/')) folder += '/';
     const MemberPath path = SplitMemberName(name);
@@ -60,9 +102,14 @@ int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* vie
     QString level = folder;
     for (int i = 0; i < folderLevels; ++i) {
         level += path.levels[i] + '/';
+        // A level this package's members already made is not made again; one
+        // that failed is tried (and reported) again, as each member needs it.
+        if (madeFolders && madeFolders->contains(level)) continue;
         const int error = platform::CreateFolder(level);
         if (error != 0 && error != EEXIST && view)
             view->ShowMessage(platform::ErrorText(error), kMsgInfo);
+        else if (madeFolders)
+            madeFolders->insert(level);
     }
 
     name = folder + path.levels.join('/');
@@ -75,32 +122,13 @@ void ExtractEntry(const EntryInfo& entry, const QString& workingFolder, const QS
     Q_UNUSED(workingFolder);
     platform::ReadOnlyFile package;
     if (package.Open(packagePath) != 0) return;
-
-    // The sizes are claims of a damaged header: never read more than the
-    // package still holds after the data offset.
-    const int64_t length = package.Size();
-    const int64_t offset = int64_t(std::min<uint64_t>(entry.dataOffset, uint64_t(length)));
-    const int64_t count = std::min<int64_t>(entry.compressedSize, length - offset);
-
-    if (entry.compressedSize != 0 && entry.compressedSize == entry.uncompressedSize) {
-        // Equal sizes mean a plain copy, whatever method the header named.
-        MemberOutput output(outputPath);
-        if (!output.IsOpen()) return;
-        if (CopyBytes(package, offset, count,
-                      [&output](const void* data, int64_t n) { return output.Write(data, n); }))
-            output.Commit();
-        return;
-    }
-    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) return;
-
-    MemberOutput output(outputPath);
-    if (!output.IsOpen()) return;
-    if (InflateWithTempFile(package, offset, count, entry.uncompressedSize, output))
-        output.Commit();
+    ExtractionContext context{package, nullptr, {}, {}};
+    ExtractMember(entry, outputPath, context);
 }
 
 int ExtractEntries(const QString& workingFolder, const QString& packagePath, JobParams* params) {
     JobView* view = params->view;
+    params->extractionCutShort = false;
     const int count = view->EntryCount();
     if (count == 0) return 0;
 
@@ -108,11 +136,35 @@ int ExtractEntries(const QString& workingFolder, const QString& packagePath, Job
     view->SetProgressPos(ProgressBar::File, 0);
     QString folder = workingFolder;
     if (!folder.endsWith('/')) folder += '/';
+
+    // The package is opened once for all its members (no other program can
+    // tell), and every folder level is made once per package.
+    platform::ReadOnlyFile package;
+    const bool opened = package.Open(packagePath) == 0;
+    const std::atomic<int>& running = params->mainWnd->RunningFlag();
+    WriteGuard guard(folder, &running, params->diskSpace);
+    ExtractionContext context{package, &guard, {}, {}};
+    QSet<QString> madeFolders;
     for (int i = 0; i < count; ++i) {
+        if (running.load(std::memory_order_relaxed) == 0) {
+            params->extractionCutShort = true;
+            break;
+        }
         const EntryInfo entry = view->Entry(i);
         QString outputPath = entry.name;
-        CreateEntryFolders(folder, outputPath, view);
-        ExtractEntry(entry, folder, packagePath, outputPath);
+        CreateEntryFolders(folder, outputPath, view, &madeFolders);
+        const MemberOutcome outcome =
+            opened ? ExtractMember(entry, outputPath, context) : MemberOutcome::LeftOut;
+        if (outcome == MemberOutcome::Stopped) {
+            params->extractionCutShort = true;
+            break;
+        }
+        if (outcome == MemberOutcome::NoRoom)
+            view->AppendLog(packagePath + " " + QString(entry.name).replace('\\', '/') +
+                                " left out: writing it would leave less than " +
+                                MiB(guard.Reserve()) +
+                                " free on the disk of the working folder....\r\n",
+                            kLogRed);
         view->SetProgressPos(ProgressBar::File, i);
     }
     EnsureContentDocument(folder);

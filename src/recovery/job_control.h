@@ -4,6 +4,8 @@
 #include <atomic>
 #include <optional>
 
+#include "recovery/write_guard.h"
+
 class JobView;
 
 // The process-running flag: 1 while a Repair or Save job runs. A stop request
@@ -29,6 +31,11 @@ struct JobParams {
     // Rebuild a lost manifest and stand in for lost pictures after each repair.
     // The window keeps it in the settings value "CompleteRepairedPackages".
     bool completePackages = true;
+    // Set by the extraction: a stop ended the last package's extraction early.
+    bool extractionCutShort = false;
+    // How the extraction asks for the room left on the working folder's
+    // disk; empty asks the file system itself (tests set their own).
+    DiskSpaceQuery diskSpace = {};
 };
 
 using JobProc = int (*)(JobParams*);

@@ -1,39 +1,23 @@
 #include "recovery/member_output.h"
 
-#include "platform/output_files.h"
-
-MemberOutput::MemberOutput(const QString& outputPath) : m_outputPath(outputPath) {
-    int error = 0;
-    m_partPath = platform::CreatePartFileBeside(outputPath, &error);
-    if (m_partPath && m_file.Create(*m_partPath) != 0) Discard();
-}
-
-MemberOutput::~MemberOutput() {
-    Discard();
+MemberOutput::MemberOutput(const QString& outputPath, WriteGuard* guard) : m_guard(guard) {
+    m_file.Create(outputPath);
 }
 
 bool MemberOutput::Write(const void* data, int64_t count) {
     if (!m_file.IsOpen() || m_failed) return false;
-    if (m_file.Write(data, count) != count) m_failed = true;
+    if (m_guard) m_refusal = m_guard->Check(count);
+    if (m_refusal != WriteVerdict::Go || m_file.Write(data, count) != count) {
+        m_failed = true;
+        m_file.Discard();
+    }
     return !m_failed;
 }
 
 bool MemberOutput::Commit() {
     if (!m_file.IsOpen() || m_failed) {
-        Discard();
+        m_file.Discard();
         return false;
     }
-    m_file.Close();
-    if (platform::ReplaceFile(*m_partPath, m_outputPath) != 0) {
-        Discard();
-        return false;
-    }
-    m_partPath.reset();
-    return true;
-}
-
-void MemberOutput::Discard() {
-    m_file.Close();
-    if (m_partPath) platform::DeleteFile(*m_partPath);
-    m_partPath.reset();
+    return m_file.Commit() == 0;
 }

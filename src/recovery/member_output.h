@@ -2,31 +2,34 @@
 
 #include <QString>
 #include <cstdint>
-#include <optional>
 
-#include "platform/files.h"
+#include "platform/staged_file.h"
+#include "recovery/write_guard.h"
 
-// The file a member is written to. The bytes go to a part file beside the
-// final name, which takes that name only when Commit is called; a member
-// given up half way therefore leaves nothing behind, not even a cut file.
+// The file a member is written to. Nobody sees it under its name before
+// Commit, so a member given up half way (a broken stream, a stop, a disk
+// about to fill) leaves nothing behind, not even a cut file.
 class MemberOutput {
 public:
-    explicit MemberOutput(const QString& outputPath);
-    ~MemberOutput();
+    // `guard` (when given) is asked before every write.
+    explicit MemberOutput(const QString& outputPath, WriteGuard* guard = nullptr);
+    ~MemberOutput() = default;
     MemberOutput(const MemberOutput&) = delete;
     MemberOutput& operator=(const MemberOutput&) = delete;
 
     bool IsOpen() const { return m_file.IsOpen(); }
+    // False when the bytes could not be written or the guard refused them;
+    // the member is then lost and every later write fails too.
     bool Write(const void* data, int64_t count);
-    // Closes the part file and moves it over the final name. False when it
-    // could not be written or moved; the part file is gone in both cases.
+    // Gives the file its final name. False when it could not be written or
+    // named; nothing is left behind then.
     bool Commit();
+    // Why the guard refused a write; Go when it never did.
+    WriteVerdict Refusal() const { return m_refusal; }
 
 private:
-    void Discard();
-
-    QString m_outputPath;
-    std::optional<QString> m_partPath;
-    platform::WriteFile m_file;
+    platform::StagedFile m_file;
+    WriteGuard* m_guard;
     bool m_failed = false;
+    WriteVerdict m_refusal = WriteVerdict::Go;
 };

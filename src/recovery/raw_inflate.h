@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -13,3 +15,22 @@ class MemberOutput;
 // the input ends first, or when the stream ends early.
 bool InflateRawMember(const platform::ReadOnlyFile& source, int64_t offset, int64_t count,
                       uint64_t expected, MemberOutput& output);
+
+// The same, for one member after another: the decompressor and its buffers
+// are made once and reset for each member.
+class RawInflater {
+public:
+    RawInflater();
+    ~RawInflater();
+    RawInflater(const RawInflater&) = delete;
+    RawInflater& operator=(const RawInflater&) = delete;
+
+    bool Inflate(const platform::ReadOnlyFile& source, int64_t offset, int64_t count,
+                 uint64_t expected, MemberOutput& output);
+
+private:
+    struct Stream;
+    std::unique_ptr<Stream> m_stream;
+    std::vector<unsigned char> m_in;
+    std::vector<unsigned char> m_out;
+};

@@ -1,11 +1,13 @@
 #include "recovery/entry_extraction.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
 
@@ -13,6 +15,7 @@
 #include "platform/folders.h"
 #include "recovery/default_content.h"
 #include "recovery/entry_scanner.h"
+#include "recovery/write_guard.h"
 #include "support/package_builder.h"
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
@@ -359,6 +362,152 @@ TEST(ExtractEntries, KeepsALongEnoughContentDocument) {
     Extracted out;
     ScanAndExtract(package, folder, &out);
     EXPECT_EQ(ReadAll(folder + "/content.xml"), content);
+}
+
+// --- Stops and the disk reserve while members are written. ------------------
+
+constexpr int64_t kMiB = int64_t(1) << 20;
+
+// Bytes this process holds in files at or below `folder`: the files there and
+// the ones still being written (which have no name yet), the way a file
+// system's free count sees them.
+int64_t BytesHeldBelow(const QString& folder) {
+    int64_t bytes = 0;
+    for (const QString& name : Tree(folder))
+        if (!name.endsWith('/')) bytes += QFileInfo(folder + '/' + name).size();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    DIR* fds = ::opendir("/proc/self/fd");
+    while (struct dirent* e = fds ? ::readdir(fds) : nullptr) {
+        const QString link = QFileInfo("/proc/self/fd/" + QString(e->d_name)).symLinkTarget();
+        if (link.startsWith(canonical + '/') && link.endsWith(" (deleted)"))
+            bytes += QFileInfo("/proc/self/fd/" + QString(e->d_name)).size();
+    }
+    if (fds) ::closedir(fds);
+    return bytes;
+}
+
+// A package of a small member, a large one that inflates to `bigBytes` and
+// another small one.
+PackageBuilder SmallBigSmall(int64_t bigBytes) {
+    return PackageBuilder()
+        .Deflated("a.xml", kSlides)
+        .Deflated("Pictures/big.bin", QByteArray(int(bigBytes), 'z'))
+        .Deflated("z.xml", kSlides);
+}
+
+struct GuardedRun {
+    Extracted out;
+    JobControl control;
+    int looks = 0;
+};
+
+void ExtractGuarded(const QString& package, const QString& folder, GuardedRun* run,
+                    DiskSpaceQuery query) {
+    run->control.SetProcessRunning(1);
+    JobParams params{&run->control, &run->out.view};
+    params.diskSpace = [run, query](const QString& f) {
+        ++run->looks;
+        return query(f);
+    };
+    ASSERT_EQ(ScanPackage(package, &params), 1);
+    run->out.result = ExtractEntries(folder, package, &params);
+    EXPECT_EQ(params.extractionCutShort, run->control.IsProcessRunning() == 0);
+}
+
+TEST(ExtractEntries, LooksAtTheDiskAtLeastOncePerMiBWritten) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("p.odp");
+    ASSERT_TRUE(SmallBigSmall(6 * kMiB).WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedRun run;
+    ExtractGuarded(package, folder, &run, [](const QString&) {
+        return std::optional<platform::DiskSpace>({uint64_t(1) << 40, uint64_t(1) << 41});
+    });
+    EXPECT_GE(run.looks, 6);
+    EXPECT_EQ(QFileInfo(folder + "/Pictures/big.bin").size(), 6 * kMiB);
+}
+
+TEST(ExtractEntries, AStopWhileAMemberIsWrittenLeavesNoFileOfIt) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("p.odp");
+    ASSERT_TRUE(SmallBigSmall(8 * kMiB).WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedRun run;
+    // The stop comes once the large member is half way out.
+    ExtractGuarded(package, folder, &run, [&](const QString&) {
+        if (BytesHeldBelow(folder) >= 4 * kMiB) run.control.SetProcessRunning(0);
+        return std::optional<platform::DiskSpace>({uint64_t(1) << 40, uint64_t(1) << 41});
+    });
+    EXPECT_EQ(run.control.IsProcessRunning(), 0);
+    EXPECT_EQ(run.out.result, 1);
+    // The member cut short and the ones after it are not there; no part of
+    // any file is left, named or hidden.
+    EXPECT_EQ(Tree(folder), QStringList({"a.xml", "content.xml", "Pictures/"}));
+    EXPECT_EQ(ReadAll(folder + "/a.xml"), kSlides);
+    EXPECT_EQ(BytesHeldBelow(folder), int64_t(kSlides.size() + DefaultContentDocument().size()));
+}
+
+TEST(ExtractEntries, AMemberThatWouldFillTheDiskIsDroppedWithARedLine) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("p.odp");
+    ASSERT_TRUE(SmallBigSmall(8 * kMiB).WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedRun run;
+    // A disk of 100 MiB keeps 5 MiB in reserve; 3 MiB above it are free.
+    const int64_t total = 100 * kMiB, freeAtStart = 8 * kMiB;
+    ExtractGuarded(package, folder, &run, [&](const QString& f) {
+        EXPECT_EQ(f, folder + '/');
+        return std::optional<platform::DiskSpace>(
+            {uint64_t(freeAtStart - BytesHeldBelow(folder)), uint64_t(total)});
+    });
+    EXPECT_EQ(run.out.result, 1);
+    EXPECT_EQ(Tree(folder), QStringList({"a.xml", "content.xml", "Pictures/", "z.xml"}));
+    EXPECT_EQ(ReadAll(folder + "/z.xml"), kSlides);
+    EXPECT_EQ(BytesHeldBelow(folder),
+              int64_t(2 * kSlides.size() + DefaultContentDocument().size()));
+    std::vector<QString> red;
+    for (const auto& line : run.out.view.log)
+        if (line.color == kLogRed) red.push_back(line.text);
+    ASSERT_EQ(red.size(), 1u);
+    EXPECT_EQ(red[0], package +
+                          " Pictures/big.bin left out: writing it would leave less than 5 "
+                          "MiB free on the disk of the working folder....\r\n");
+}
+
+struct ReserveCase {
+    uint64_t total;
+    uint64_t available;
+    int64_t count;
+    WriteVerdict verdict;
+    uint64_t reserve;
+};
+
+TEST(WriteGuard, KeepsOneGiBOrFivePercentWhicheverIsLess) {
+    const uint64_t GiB = uint64_t(1) << 30;
+    const std::vector<ReserveCase> cases = {
+        {100 * kMiB, 10 * kMiB, 5 * kMiB, WriteVerdict::Go, 5 * kMiB},
+        {100 * kMiB, 10 * kMiB, 5 * kMiB + 1, WriteVerdict::NoRoom, 5 * kMiB},
+        {100 * GiB, 2 * GiB, int64_t(GiB), WriteVerdict::Go, GiB},
+        {100 * GiB, 2 * GiB, int64_t(GiB) + 1, WriteVerdict::NoRoom, GiB},
+        {100 * kMiB, 4 * kMiB, 1, WriteVerdict::NoRoom, 5 * kMiB},  // below the reserve already
+    };
+    for (const ReserveCase& c : cases) {
+        std::atomic<int> running{1};
+        WriteGuard guard("/w/", &running, [&](const QString&) {
+            return std::optional<platform::DiskSpace>({c.available, c.total});
+        });
+        EXPECT_EQ(guard.Check(c.count), c.verdict) << c.total << " " << c.count;
+        EXPECT_EQ(guard.Reserve(), c.reserve);
+    }
+    // A file system that cannot be asked holds nothing back; a stop always does.
+    std::atomic<int> running{1};
+    WriteGuard blind("/w/", &running, [](const QString&) { return std::nullopt; });
+    EXPECT_EQ(blind.Check(int64_t(GiB)), WriteVerdict::Go);
+    running = 0;
+    EXPECT_EQ(blind.Check(1), WriteVerdict::Stopped);
 }
 
 }  // namespace
