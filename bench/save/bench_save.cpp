@@ -1,5 +1,6 @@
-// Times the folder packer against `zip -r -8` on the same presentation folder,
-// side by side in one run, and shows that the packer's memory does not grow
+// Times the folder packer, with its helper threads and on one thread, against
+// `zip -r -8` on the same presentation folder, side by side in one run, checks
+// that both packages are the same bytes, and shows that the packer's memory does not grow
 // with the size of a member.
 //
 //   pelmark_bench_save [ROUNDS]         the comparison (default 5 rounds)
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "packaging/folder_packer.h"
+#include "packaging/member_pipeline.h"
 #include "sample_presentation.h"
 
 namespace {
@@ -30,15 +32,22 @@ long PeakMemoryKiB() {
     return usage.ru_maxrss;
 }
 
+QString LoadAverage() {
+    QFile f("/proc/loadavg");
+    if (!f.open(QIODevice::ReadOnly)) return "unknown";
+    return QString::fromLatin1(f.readAll()).section(' ', 0, 2);
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-double TimePacker(const QString& folder, const QString& package) {
+double TimePacker(const QString& folder, const QString& package, int helpers) {
     QElapsedTimer timer;
     timer.start();
     FolderPacker packer;
+    packer.SetHelperThreads(helpers);
     if (!packer.PackFolder(folder, package))
         qFatal("packing failed: %s", qPrintable(packer.LastError()));
     return timer.nsecsElapsed() / 1e6;
@@ -90,19 +99,34 @@ int main(int argc, char** argv) {
 
     const QString package = out + "/TORVEX_sample.odp";
     const QString archive = out + "/zip.zip";
-    TimePacker(folder, package);  // warm the page cache for both
+    // The packer with its helper threads (one per core) and with none, and
+    // zip, round after round, so all three meet the same load.
+    const int helpers = MemberPipeline::DefaultHelperThreads();
+    const QString single = out + "/TORVEX_single.odp";
+    TimePacker(folder, package, helpers);  // warm the page cache for all
+    TimePacker(folder, single, 0);
     TimeZip(zip, folder, archive);
-    std::vector<double> packer, zipper;
+    std::vector<double> packer, alone, zipper;
     for (int i = 0; i < rounds; ++i) {
-        packer.push_back(TimePacker(folder, package));
+        packer.push_back(TimePacker(folder, package, helpers));
+        alone.push_back(TimePacker(folder, single, 0));
         zipper.push_back(TimeZip(zip, folder, archive));
     }
-    const double p = Median(packer), z = Median(zipper);
-    std::printf("PackFolder  median %8.1f ms  package %.2f MB\n", p,
+    const double p = Median(packer), one = Median(alone), z = Median(zipper);
+    QFile a(package), b(single);
+    a.open(QIODevice::ReadOnly);
+    b.open(QIODevice::ReadOnly);
+    const bool same = a.readAll() == b.readAll();
+    std::printf("PackFolder, %d helpers  median %8.1f ms  package %.2f MB\n", helpers, p,
                 QFileInfo(package).size() / 1048576.0);
-    std::printf("zip -r -8   median %8.1f ms  archive %.2f MB\n", z,
+    std::printf("PackFolder, one thread  median %8.1f ms  %s\n", one,
+                same ? "the same bytes" : "DIFFERENT BYTES");
+    std::printf("zip -r -8               median %8.1f ms  archive %.2f MB\n", z,
                 QFileInfo(archive).size() / 1048576.0);
-    std::printf("ratio PackFolder / zip: %.2f (target: at most 1.00), %d rounds\n", p / z, rounds);
+    std::printf(
+        "ratio PackFolder / zip: %.2f with helpers (target: at most 0.60), %.2f on one "
+        "thread; %d rounds, load %s\n",
+        p / z, one / z, rounds, qPrintable(LoadAverage()));
 
     // One member of 200 MB against the whole presentation: the peak stays put.
     const QString big = tmp.path() + "/big";
@@ -125,5 +149,5 @@ int main(int argc, char** argv) {
                 ChildPeakKiB(self, folder, out + "/a.odp"));
     std::printf("peak memory packing one 200 MB member: %ld KiB\n",
                 ChildPeakKiB(self, big, out + "/b.odp"));
-    return p <= z ? 0 : 1;
+    return same && p <= 0.6 * z ? 0 : 1;
 }

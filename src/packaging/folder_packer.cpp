@@ -1,10 +1,15 @@
 #include "packaging/folder_packer.h"
 
+#include <memory>
+
+#include "packaging/member_pipeline.h"
 #include "packaging/package_writer.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/output_files.h"
+
+FolderPacker::FolderPacker() : m_helperThreads(MemberPipeline::DefaultHelperThreads()) {}
 
 bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath) {
     m_failed = false;
@@ -27,8 +32,21 @@ bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath)
     QString root = folder;
     while (root.size() > 1 && root.endsWith('/')) root.chop(1);
     m_rootLength = static_cast<int>(root.size());
+    // With helpers, members are compressed ahead on other threads while this
+    // one writes them; each member's result comes back in order.
+    std::unique_ptr<MemberPipeline> pipeline;
+    if (m_helperThreads > 0)
+        pipeline = std::make_unique<MemberPipeline>(
+            writer, m_helperThreads,
+            [this](const QString& memberName, ZipResult result, const QString& why) {
+                if (result != kZipOk) NoteFailure("cannot add " + memberName + ": " + why);
+            });
+    m_pipeline = pipeline.get();
     AddFolderTree(root, writer);
     if (!m_failed) AddExtraMembers(writer);
+    if (m_pipeline) m_pipeline->Finish();
+    m_pipeline = nullptr;
+    pipeline.reset();
 
     if (ClosePackage(writer, &reason) != kZipOk) NoteFailure(reason);
     if (m_failed) {
@@ -60,6 +78,10 @@ void FolderPacker::AddExtraMembers(PackageWriter*) {}
 void FolderPacker::AddMember(PackageWriter* writer, const QString& memberName,
                              const QString& sourcePath) {
     if (m_failed) return;
+    if (m_pipeline) {
+        m_pipeline->Add(memberName, sourcePath);
+        return;
+    }
     QString reason;
     if (AddPackageFile(writer, memberName, sourcePath, &reason) != kZipOk)
         NoteFailure("cannot add " + memberName + ": " + reason);
@@ -69,4 +91,6 @@ void FolderPacker::NoteFailure(const QString& reason) {
     if (m_failed) return;
     m_failed = true;
     m_lastError = reason;
+    // The walk stops at the first failure; nothing after it is written.
+    if (m_pipeline) m_pipeline->Cancel();
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class MemberPipeline;
 class PackageWriter;
 
 // Turns one working folder into one package: every file below the folder
@@ -10,6 +11,7 @@ class PackageWriter;
 // Folders never become members of their own.
 class FolderPacker {
 public:
+    FolderPacker();
     virtual ~FolderPacker() = default;
 
     // Writes the package under a temporary name beside `packagePath` and gives
@@ -25,6 +27,11 @@ public:
     void AddFolderTree(const QString& folder, PackageWriter* writer);
 
     const QString& LastError() const { return m_lastError; }
+
+    // How many helper threads compress members while the package is
+    // written; 0 compresses on the calling thread. The package is the same
+    // byte for byte whatever the number. One per core by default.
+    void SetHelperThreads(int count) { m_helperThreads = count; }
 
     // Length of the folder path of the PackFolder call in progress.
     int m_rootLength = 0;
@@ -45,4 +52,6 @@ private:
 
     bool m_failed = false;
     QString m_lastError;
+    int m_helperThreads;
+    MemberPipeline* m_pipeline = nullptr;  // while PackFolder runs with helpers
 };

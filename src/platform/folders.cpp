@@ -64,10 +64,13 @@ std::vector<FolderEntry> ListFolder(const QString& path) {
     while (struct dirent* ent = ::readdir(dir)) {
         const char* name = ent->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        // The listing itself says what most entries are; only a file system
+        // that does not is asked entry by entry. A link to a folder is not a
+        // folder, so a walk never leaves its tree.
+        bool isFolder = ent->d_type == DT_DIR;
         struct stat st;
-        bool isFolder = false;
-        // lstat: a link to a folder is not walked into, so a walk never leaves its tree.
-        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) isFolder = S_ISDIR(st.st_mode);
+        if (ent->d_type == DT_UNKNOWN && ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            isFolder = S_ISDIR(st.st_mode);
         entries.push_back({QFile::decodeName(name), isFolder});
     }
     ::closedir(dir);

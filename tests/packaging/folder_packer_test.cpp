@@ -127,6 +127,46 @@ TEST_F(FolderPackerTest, NameTooLongForAPackageFails) {
     EXPECT_FALSE(QFileInfo::exists(Path("out/p.odp")));
 }
 
+// Helpers compress members ahead while the package is written; what comes
+// out is the package one thread writes, byte for byte, and a failure is the
+// same failure.
+TEST_F(FolderPackerTest, HelperThreadsWriteTheSameBytesAsOneThread) {
+    MakePresentation(Path("work"));
+    // A member larger than what may wait in memory for the writer, and many
+    // small ones behind it that are compressed while it is written.
+    WriteBytes(Path("work/Pictures/large.jpg"), NoiseBytes(6 << 20, 21));
+    for (int i = 0; i < 300; ++i)
+        WriteBytes(Path("work/Object %1/content.xml").arg(i), TextBytes(500 + 37 * i));
+    FolderPacker one;
+    one.SetHelperThreads(0);
+    // The first read of a new file moves its access time, which the package
+    // records; from the second pack on the sources stand still.
+    ASSERT_TRUE(one.PackFolder(Path("work"), Path("out/one.odp"))) << one.LastError().toStdString();
+    ASSERT_TRUE(one.PackFolder(Path("work"), Path("out/one.odp")));
+    const QByteArray expected = ReadBytes(Path("out/one.odp"));
+    ASSERT_EQ(MemberNames(Path("out/one.odp")).size(), 311);
+    for (const int helpers : {1, 2, 4}) {
+        FolderPacker packer;
+        packer.SetHelperThreads(helpers);
+        ASSERT_TRUE(packer.PackFolder(Path("work"), Path("out/many.odp")));
+        EXPECT_TRUE(ReadBytes(Path("out/many.odp")) == expected) << helpers << " helpers";
+    }
+
+    // A member that cannot be added stops the package at the same place.
+    MakeFolder(Path("work/Object 5/") + QString(200, 'n'));
+    WriteBytes(Path("work/Object 5/") + QString(200, 'n') + '/' + QString(60, 'm'), "x");
+    one.PackFolder(Path("work"), Path("out/bad.odp"));
+    ASSERT_FALSE(one.LastError().isEmpty());
+    for (const int helpers : {1, 2}) {
+        FolderPacker packer;
+        packer.SetHelperThreads(helpers);
+        EXPECT_FALSE(packer.PackFolder(Path("work"), Path("out/bad.odp")));
+        EXPECT_EQ(packer.LastError(), one.LastError());
+        EXPECT_FALSE(QFileInfo::exists(Path("out/bad.odp")));
+        EXPECT_TRUE(PartFilesIn(Path("out")).isEmpty());
+    }
+}
+
 // What a subclass adds after the folder tree lands after it in the package.
 class PackerWithExtras : public FolderPacker {
 public:
