@@ -42,6 +42,23 @@ bool IsWellFormed(const QString& path) {
     return !reader.hasError();
 }
 
+// Whether a well-formed manifest lists every one of `names`: office programs
+// refuse a package holding a file its manifest does not name.
+bool ListsEvery(const QString& manifestPath, const QStringList& names) {
+    if (names.isEmpty()) return true;
+    QFile file(manifestPath);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QXmlStreamReader reader(&file);
+    QStringList listed;
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement &&
+            reader.name() == QLatin1String("file-entry"))
+            listed << reader.attributes().value(kManifestNs, "full-path").toString();
+    for (const QString& name : names)
+        if (!listed.contains(name)) return false;
+    return true;
+}
+
 QString OfficeVersion(const QString& contentPath) {
     QFile file(contentPath);
     if (!file.open(QIODevice::ReadOnly)) return {};
@@ -230,7 +247,7 @@ CompletionResult CompletePackage(const QString& workingFolder) {
     }
 
     const QString manifestPath = folder + '/' + kManifestName;
-    if (!IsWellFormed(manifestPath)) {
+    if (!IsWellFormed(manifestPath) || !ListsEvery(manifestPath, result.lostPictures)) {
         QString mediaType = QString::fromLatin1(ReadMediaType(folder + "/mimetype")).trimmed();
         if (!mediaType.startsWith("application/vnd.oasis.opendocument."))
             mediaType = kDefaultMediaType;

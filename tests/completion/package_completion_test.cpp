@@ -202,6 +202,27 @@ TEST_F(CompletionTest, ACutContentDocumentStillNamesItsPictures) {
     EXPECT_EQ(result.lostPictures, QStringList({"Pictures/one.png"}));
 }
 
+TEST_F(CompletionTest, AWholeManifestThatDoesNotNameAStandInIsRebuilt) {
+    const QByteArray listing =
+        "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+        "<manifest:file-entry manifest:full-path=\"Pictures/one.png\" "
+        "manifest:media-type=\"image/png\"/></manifest:manifest>";
+    Write("content.xml", Content("1.2", Image("Pictures/one.png")).toUtf8());
+    Write("META-INF/manifest.xml", listing);
+    EXPECT_FALSE(CompletePackage(m_folder).manifestRebuilt);  // it names the stand-in already
+    EXPECT_EQ(Read(m_folder + "/META-INF/manifest.xml"), listing);
+
+    // Office programs refuse a package holding a file its manifest does not name.
+    Write("content.xml",
+          Content("1.2", Image("Pictures/one.png") + Image("Pictures/two.png")).toUtf8());
+    const CompletionResult result = CompletePackage(m_folder);
+    EXPECT_TRUE(result.manifestRebuilt);
+    const Manifest manifest = ReadManifest(m_folder + "/META-INF/manifest.xml");
+    QStringList paths;
+    for (const ManifestEntry& e : manifest.entries) paths << e.path;
+    EXPECT_TRUE(paths.contains("Pictures/two.png")) << paths.join(' ').toStdString();
+}
+
 // Peak resident memory of this process so far, in KiB.
 long PeakKib() {
     rusage usage{};
