@@ -25,6 +25,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString* erro
             options.keepWork = true;
         } else if (arg == "--no-complete") {
             options.completePackages = false;
+        } else if (arg == "-q" || arg == "--quiet") {
+            options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
             options.showHelp = true;
         } else if (arg == "-V" || arg == "--version") {
@@ -46,30 +48,68 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString* erro
     return options;
 }
 
+bool ColourWanted(bool stdoutIsTerminal, const QByteArray& noColor, const QByteArray& term) {
+    return stdoutIsTerminal && noColor.isEmpty() && term != "dumb";
+}
+
 QString CliUsage() {
     return QStringLiteral(
-        "Usage: pelmark-cli [-o DIR] [--no-media] [--keep-work] [--no-complete] FILE.odp...\n"
+        "Usage: pelmark-cli [-o DIR] [--no-media] [--keep-work] [--no-complete] [-q] FILE.odp...\n"
         "\n"
         "Repairs damaged OpenDocument presentations. Every member that can be found in\n"
         "each FILE is recovered, and each repaired presentation is saved as\n"
-        "DIR/TORVEX_<name>.odp. The damaged files are only read, never changed.\n"
+        "DIR/TORVEX_<name>.odp. The damaged files are only read, never changed, and\n"
+        "never written over. A package of another kind (an OpenDocument text or\n"
+        "spreadsheet, a PowerPoint, Word or Excel file) is repaired as what it is and\n"
+        "saved under its own extension, TORVEX_<name>.pptx for example.\n"
+        "\n"
+        "A package of the same name from an earlier run in DIR is replaced. Files of\n"
+        "the same name from different folders in one run are saved side by side:\n"
+        "TORVEX_<name>.odp, TORVEX_<name> (2).odp, ... (media: <name>.odp (2)_MediaContent).\n"
         "\n"
         "  -o, --output DIR  save the repaired presentations in DIR (default: the\n"
         "                    current folder)\n"
         "      --no-media    do not copy the pictures into DIR/<name>_MediaContent\n"
         "      --keep-work   keep the working folder with the recovered members and\n"
         "                    print where it is\n"
-        "      --no-complete do not salvage damaged members, rebuild a lost manifest or\n"
-        "                    stand in for lost pictures\n"
-        "  -h, --help        show this help\n"
-        "  -V, --version     show the version\n"
-        "\n"
-        "After the log, one line per file tells what came back of its slides\n"
-        "(\"slides kept: 41\", or \"slides lost\" when a one-slide document stands in).\n"
-        "\n"
-        "Exit status: 0 when every file was repaired and saved with its slides whole,\n"
-        "1 when any file was not repaired or not saved, 2 for a usage error or an\n"
-        "unusable destination, 3 when every file was saved but slides of some were\n"
-        "lost (content.xml damaged or replaced).\n"
-        "Ctrl+C stops after the current file, as the Stop button does.\n");
+        "      --no-complete do not salvage damaged members, rebuild a lost manifest or
+"
+        "                    stand in for lost pictures, and write the package's members
+"
+        "                    in folder order
+"
+        "  -q, --quiet       print only errors and the summary
+"
+        "  -h, --help        show this help
+"
+        "  -V, --version     show the version
+"
+        "
+"
+        "The log goes to stdout, coloured on a terminal unless NO_COLOR is set or
+"
+        "TERM is dumb; errors and the closing message go to stderr. After the log,
+"
+        "one line per file tells what came back of its slides (\"slides kept: 41\",
+"
+        "or \"slides lost\" when a one-slide document stands in).
+"
+        "
+"
+        "Exit status: 0 when every file was repaired and saved with its slides whole,
+"
+        "1 when any file was not repaired or not saved, 2 for a usage error or an
+"
+        "unusable destination, 3 when every file was saved but slides of some were
+"
+        "lost (content.xml damaged or replaced), 130 after Ctrl+C and 143 after
+"
+        "SIGTERM (129 after SIGHUP).
+"
+        "Ctrl+C stops after the current file, as the Stop button does: the files
+"
+        "repaired before it are saved, a file whose scan was cut short is not. A
+"
+        "second Ctrl+C abandons the run at once, leaving no temporary file behind.
+");
 }

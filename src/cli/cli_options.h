@@ -10,6 +10,7 @@ struct CliOptions {
     bool extractMedia = true;
     bool keepWork = false;
     bool completePackages = true;
+    bool quiet = false;  // -q: only errors and the summary
     bool showHelp = false;
     bool showVersion = false;
     QStringList files;
@@ -20,3 +21,7 @@ struct CliOptions {
 std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString* error);
 
 QString CliUsage();
+
+// Whether the log may be coloured: stdout is a terminal and neither NO_COLOR
+// (set to anything) nor TERM=dumb says otherwise.
+bool ColourWanted(bool stdoutIsTerminal, const QByteArray& noColor, const QByteArray& term);

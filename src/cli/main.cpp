@@ -2,16 +2,22 @@
 // Repair and Save jobs the window runs.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
 
 #include "cli/cli_options.h"
+#include "cli/input_checks.h"
 #include "cli/terminal_job_view.h"
 #include "packaging/save_job.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/output_files.h"
 #include "platform/terminal.h"
 #include "recovery/job_control.h"
 #include "recovery/repair_job.h"
@@ -24,25 +30,27 @@ constexpr int kExitSomeNotSaved = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitSlidesLost = 3;
 
-QStringList AbsoluteUniquePaths(const QStringList& files, QTextStream& err) {
-    QStringList paths;
-    for (const QString& file : files) {
-        const QString path = QFileInfo(file).absoluteFilePath();
-        bool known = false;
-        for (const QString& listed : paths)
-            known = known || listed.compare(path, Qt::CaseInsensitive) == 0;
-        if (known) {
-            err << "Pelmark: " << path << "already exist in the list.\n";
-            continue;
-        }
-        paths << path;
-    }
-    return paths;
+// What a second Ctrl+C must remove before the process goes: the private
+// working folder (unless the user asked to keep it) and, through the
+// platform's list, any package still under its temporary name.
+std::mutex g_abandonLock;
+QString g_abandonWorkingFolder;
+
+void Abandon() {
+    platform::DeleteAbandonedTempFiles();
+    std::lock_guard<std::mutex> guard(g_abandonLock);
+    if (!g_abandonWorkingFolder.isEmpty()) RemoveFolderTree(g_abandonWorkingFolder);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before any thread exists, so that only the watcher ever sees a signal.
+    JobControl control;
+    platform::WatchInterrupts(
+        &control.RunningFlag(),
+        "\npelmark-cli: stopping after the current file; press Ctrl+C again to abandon\n", Abandon);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("pelmark-cli");
     QCoreApplication::setApplicationVersion("1.0");
@@ -71,6 +79,11 @@ int main(int argc, char* argv[]) {
         err << "pelmark-cli: " << destination << " is not an existing folder\n";
         return kExitUsage;
     }
+    if (const int unusable = platform::CheckCanCreateFilesIn(destination)) {
+        err << "pelmark-cli: cannot save in " << destination << ": "
+            << platform::ErrorText(unusable) << '\n';
+        return kExitUsage;
+    }
 
     // A private working root, so a running window's working folders are never touched.
     QTemporaryDir work(platform::TempPath() + "pelmark-cli-XXXXXX");
@@ -80,37 +93,51 @@ int main(int argc, char* argv[]) {
     }
     work.setAutoRemove(!options->keepWork);
     SetWorkingRootOverride(work.path() + "/ImpTmp");
+    if (!options->keepWork) {
+        std::lock_guard<std::mutex> guard(g_abandonLock);
+        g_abandonWorkingFolder = work.path();
+    }
 
     err.flush();
-    const QStringList packages = AbsoluteUniquePaths(options->files, err);
+    const QStringList packages = DistinctInputs(options->files, err);
     err.flush();
 
-    JobControl control;
-    TerminalJobView view(packages, destination, options->extractMedia);
+    TerminalJobView::Looks looks;
+    looks.colour = ColourWanted(platform::IsTerminal(1), qgetenv("NO_COLOR"), qgetenv("TERM"));
+    looks.progress = platform::IsTerminal(2);
+    looks.quiet = options->quiet;
+    TerminalJobView view(packages, destination, options->extractMedia, looks);
     JobParams params;
     params.mainWnd = &control;
     params.view = &view;
     params.completePackages = options->completePackages;
 
-    platform::StopOnInterrupt(&control.RunningFlag());
     if (!BeginRepairRun(&params)) return kExitUsage;
     RepairWorker(&params);
+    const bool stoppedInRepair = platform::StopSignal() != 0;
+
+    // A stop ends the run here: a file whose scan it cut short holds only a
+    // part of its members and is not saved as if it were repaired.
+    if (params.scanCutShortRow >= 0 && view.FileRowData(params.scanCutShortRow) == 1) {
+        view.SetFileRowData(params.scanCutShortRow, 0);
+        view.AppendLog(view.FileRowText(params.scanCutShortRow) +
+                           " not saved: a stop cut its repair short....\r\n",
+                       kLogRed);
+    }
+    if (!stoppedInRepair) ExplainUnrepairedFiles(&view);
 
     bool everyFileRepaired = true;
     for (int row = 0; row < view.FileRowCount(); ++row)
         everyFileRepaired = everyFileRepaired && view.FileRowData(row) == 1;
 
     view.ForgetRedLines();
-    platform::StopOnInterrupt(&control.RunningFlag());
-    if (BeginSaveRun(&params)) SaveWorker(&params);
+    bool destinationUsable = true;
+    if (BeginSaveRun(&params)) destinationUsable = SaveWorker(&params) != 0;
     const bool everyFileSaved = !view.SawRedLine();
 
-    // Where the results went, after the log.
-    for (int row = 0; row < view.FileRowCount(); ++row) {
-        const QString package = destination + "/TORVEX_" + FileNameOf(view.FileRowText(row));
-        if (view.FileRowData(row) == 1 && platform::FileExists(package))
-            out << "Repaired presentation: " << package << '\n';
-    }
+    // Where the results went, after the log: only what this run wrote.
+    for (const BasicJobView::SavedPackage& saved : view.SavedPackages())
+        out << "Repaired presentation: " << saved.path << '\n';
     if (options->keepWork) out << "Working folder kept: " << GetWorkingRoot() << '\n';
     // One line per file: what came back of its slides.
     bool slidesLost = false;
@@ -123,6 +150,9 @@ int main(int argc, char* argv[]) {
                      slides.slides == SalvageResult::Slides::Salvaged;
     }
     out.flush();
+
+    if (const int signal = platform::StopSignal()) return 128 + signal;
+    if (!destinationUsable) return kExitUsage;
     if (!everyFileRepaired || !everyFileSaved) return kExitSomeNotSaved;
     return slidesLost ? kExitSlidesLost : kExitAllSaved;
 }

@@ -1,15 +1,17 @@
 #include "cli/terminal_job_view.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "cli/plain_text.h"
-#include "platform/terminal.h"
+#include "platform/errors.h"
 
 TerminalJobView::TerminalJobView(const QStringList& packages, const QString& destination,
-                                 bool extractMedia)
+                                 bool extractMedia, const Looks& looks)
     : BasicJobView(packages, destination, extractMedia),
-      m_colour(platform::IsTerminal(1)),
-      m_progress(platform::IsTerminal(2)),
+      m_colour(looks.colour),
+      m_progress(looks.progress && !looks.quiet),
+      m_quiet(looks.quiet),
       m_out(stdout),
       m_err(stderr) {}
 
@@ -18,6 +20,7 @@ void TerminalJobView::AppendLog(const QString& text, LogColor color) {
     QString line = text;
     line.replace("\r\n", "\n");
     if (color == kLogRed) m_sawRedLine = true;
+    if (m_quiet && color != kLogRed) return;
     if (m_colour) {
         // Bold like the window's log, in the line's colour.
         const char* start = color == kLogRed     ? "\x1b[1;31m"
@@ -78,10 +81,27 @@ void TerminalJobView::ClearProgress() {
 
 int TerminalJobView::ShowMessage(const QString& text, int style, bool ownedByView) {
     ClearProgress();
-    m_err << "Pelmark: " << MarkupToPlainText(text);
+    // The Save job's closing message; it would point at the destination as
+    // if something had been saved there.
+    if (ownedByView && SavedPackages().empty())
+        m_err << "Pelmark: Nothing was saved in " << DestinationText() << '.';
+    else
+        m_err << "Pelmark: " << MarkupToPlainText(text);
     if (style == kMsgQuestion) m_err << " [answered No]";
     m_err << '\n';
     m_err.flush();
     DrawProgress();
     return BasicJobView::ShowMessage(text, style, ownedByView);
+}
+
+void TerminalJobView::ShowFileError(const QString& path, int error) {
+    ShowDiagnostic(path, error == EISDIR ? QStringLiteral("not a regular file (it is a folder)")
+                                         : platform::ErrorText(error));
+}
+
+void TerminalJobView::ShowDiagnostic(const QString& path, const QString& reason) {
+    ClearProgress();
+    m_err << "pelmark-cli: " << path << ": " << reason << '\n';
+    m_err.flush();
+    DrawProgress();
 }

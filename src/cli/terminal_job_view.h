@@ -10,10 +10,16 @@
 // The workers' view in a terminal: log lines go to stdout (bold and coloured
 // when stdout is a terminal), a progress line to stderr when stderr is one,
 // and what the window would show in a box goes to stderr. Questions are
-// answered No.
+// answered No. Quiet, it prints only red lines and what goes to stderr.
 class TerminalJobView : public BasicJobView {
 public:
-    TerminalJobView(const QStringList& packages, const QString& destination, bool extractMedia);
+    struct Looks {
+        bool colour = false;    // bold and coloured log lines
+        bool progress = false;  // a progress line on stderr
+        bool quiet = false;
+    };
+    TerminalJobView(const QStringList& packages, const QString& destination, bool extractMedia,
+                    const Looks& looks);
 
     bool SawRedLine() const { return m_sawRedLine; }
     // What the repair kept of each row's slides (not checked with --no-complete).
@@ -28,6 +34,10 @@ public:
     void SetProgressRange(ProgressBar bar, uint16_t upper) override;
     void SetProgressPos(ProgressBar bar, int pos) override;
     int ShowMessage(const QString& text, int style, bool ownedByView) override;
+    void ShowFileError(const QString& path, int error) override;
+
+    // A diagnostic of the terminal program's own: "pelmark-cli: PATH: reason".
+    void ShowDiagnostic(const QString& path, const QString& reason);
 
 private:
     void DrawProgress();
@@ -35,6 +45,7 @@ private:
 
     bool m_colour;
     bool m_progress;
+    bool m_quiet;
     bool m_sawRedLine = false;
     bool m_progressShown = false;
     bool m_fileBarShown = false;

@@ -1,5 +1,6 @@
 #include "packaging/folder_packer.h"
 
+#include <cerrno>
 #include <memory>
 
 #include "packaging/member_pipeline.h"
@@ -14,9 +15,16 @@ FolderPacker::FolderPacker() : m_helperThreads(MemberPipeline::DefaultHelperThre
 bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath) {
     m_failed = false;
     m_lastError.clear();
+    m_leftOut.clear();
+    m_leadingMember.clear();
 
+    // The temporary name is short whatever the final one is, so a final name
+    // near the file system's limit still fits; a run abandoned half way
+    // removes it.
     int error = 0;
-    const std::optional<QString> part = platform::CreatePartFileBeside(packagePath, &error);
+    const int slash = packagePath.lastIndexOf('/');
+    const std::optional<QString> part = platform::CreateTempFileIn(
+        slash >= 0 ? packagePath.left(slash + 1) : "./", &error, platform::OnAbandon::Remove);
     if (!part) {
         NoteFailure("cannot create " + packagePath + ": " + platform::ErrorText(error));
         return false;
@@ -24,7 +32,7 @@ bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath)
     QString reason;
     PackageWriter* writer = CreatePackage(*part, &reason);
     if (!writer) {
-        platform::DeleteFile(*part);
+        platform::DiscardTempFile(*part);
         NoteFailure(reason);
         return false;
     }
@@ -32,17 +40,19 @@ bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath)
     QString root = folder;
     while (root.size() > 1 && root.endsWith('/')) root.chop(1);
     m_rootLength = static_cast<int>(root.size());
+    AddLeadingMembers(writer);
+    m_rootLength = static_cast<int>(root.size());
     // With helpers, members are compressed ahead on other threads while this
     // one writes them; each member's result comes back in order.
     std::unique_ptr<MemberPipeline> pipeline;
-    if (m_helperThreads > 0)
+    if (m_helperThreads > 0 && !m_failed)
         pipeline = std::make_unique<MemberPipeline>(
             writer, m_helperThreads,
             [this](const QString& memberName, ZipResult result, const QString& why) {
-                if (result != kZipOk) NoteFailure("cannot add " + memberName + ": " + why);
+                NoteResult(result, memberName, why);
             });
     m_pipeline = pipeline.get();
-    AddFolderTree(root, writer);
+    if (!m_failed) AddFolderTree(root, writer);
     if (!m_failed) AddExtraMembers(writer);
     if (m_pipeline) m_pipeline->Finish();
     m_pipeline = nullptr;
@@ -50,11 +60,11 @@ bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath)
 
     if (ClosePackage(writer, &reason) != kZipOk) NoteFailure(reason);
     if (m_failed) {
-        platform::DeleteFile(*part);
+        platform::DiscardTempFile(*part);
         return false;
     }
     if (const int moved = platform::ReplaceFile(*part, packagePath)) {
-        platform::DeleteFile(*part);
+        platform::DiscardTempFile(*part);
         NoteFailure("cannot replace " + packagePath + ": " + platform::ErrorText(moved));
         return false;
     }
@@ -63,15 +73,27 @@ bool FolderPacker::PackFolder(const QString& folder, const QString& packagePath)
 
 void FolderPacker::AddFolderTree(const QString& folder, PackageWriter* writer) {
     const QString base = folder.endsWith('/') ? folder : folder + '/';
-    for (const platform::FolderEntry& entry : platform::ListFolder(base)) {
+    int error = 0;
+    const std::vector<platform::FolderEntry> entries = platform::ListFolder(base, &error);
+    // A folder that cannot be read would leave its members out unseen. Only
+    // the working folder itself may be missing (it then packs as nothing).
+    if (error != 0 && !(error == ENOENT && base.size() == m_rootLength + 1)) {
+        NoteFailure("cannot read the folder " + base + ": " + platform::ErrorText(error));
+        return;
+    }
+    for (const platform::FolderEntry& entry : entries) {
         if (m_failed) return;
         const QString path = base + entry.name;
-        if (entry.isFolder)
+        if (entry.isFolder) {
             AddFolderTree(path, writer);  // its files come before the entries after it
-        else
-            AddMember(writer, path.mid(m_rootLength + 1), path);
+        } else {
+            const QString name = path.mid(m_rootLength + 1);
+            if (name != m_leadingMember) AddMember(writer, name, path);
+        }
     }
 }
+
+void FolderPacker::AddLeadingMembers(PackageWriter*) {}
 
 void FolderPacker::AddExtraMembers(PackageWriter*) {}
 
@@ -83,7 +105,24 @@ void FolderPacker::AddMember(PackageWriter* writer, const QString& memberName,
         return;
     }
     QString reason;
-    if (AddPackageFile(writer, memberName, sourcePath, &reason) != kZipOk)
+    NoteResult(AddPackageFile(writer, memberName, sourcePath, &reason), memberName, reason);
+}
+
+void FolderPacker::AddPlainStoredMember(PackageWriter* writer, const QString& memberName,
+                                        const QString& sourcePath) {
+    if (m_failed) return;
+    QString reason;
+    NoteResult(AddPlainStoredPackageFile(writer, memberName, sourcePath, &reason), memberName,
+               reason);
+}
+
+void FolderPacker::NoteResult(ZipResultCode result, const QString& memberName,
+                              const QString& reason) {
+    // A name or a size the package cannot hold is refused before anything is
+    // written, so the package stays whole without that one member.
+    if (result == kZipBadArguments)
+        m_leftOut.push_back({memberName, reason});
+    else if (result != kZipOk)
         NoteFailure("cannot add " + memberName + ": " + reason);
 }
 

@@ -24,7 +24,8 @@ public:
         m_path = path;
         return m_file.Create(path);
     }
-    ZipResult Add(const QString& memberName, const QString& sourcePath, QString* errorText);
+    ZipResult Add(const QString& memberName, const QString& sourcePath, QString* errorText,
+                  bool plainStored = false);
     ZipResult Close(QString* errorText);
 
     ZipResult Begin(zip::MemberRecord* m, QString* errorText) {
@@ -97,11 +98,18 @@ private:
 };
 
 ZipResult PackageWriter::Add(const QString& memberName, const QString& sourcePath,
-                             QString* errorText) {
+                             QString* errorText, bool plainStored) {
     zip::MemberRecord m;
     platform::ReadOnlyFile source;
     if (const ZipResult opened = OpenMemberSource(memberName, sourcePath, &source, &m, errorText))
         return opened;
+    if (plainStored) {
+        // Stored as it is, with no extra field, whatever its name says.
+        m.plain = true;
+        m.method = zip::kMethodStored;
+        m.flags = zip::kFlagSizesFollow;
+        m.compressedSize = m.uncompressedSize;
+    }
     if (const ZipResult begun = Begin(&m, errorText)) {
         FlushPending();
         return begun;
@@ -154,7 +162,8 @@ ZipResult PackageWriter::Close(QString* errorText) {
     bool complete = !m_failedWrite;
     uint64_t directorySize = 0;
     for (const zip::MemberRecord& m : m_members) {
-        directorySize += zip::kCentralHeaderSize + m.name.size() + zip::kCentralExtraSize;
+        directorySize +=
+            zip::kCentralHeaderSize + m.name.size() + (m.plain ? 0 : zip::kCentralExtraSize);
         if (!complete) continue;
         complete = Append(zip::CentralHeader(m));
     }
@@ -200,6 +209,12 @@ ZipResult AddPackageFile(PackageWriter* writer, const QString& memberName,
                          const QString& sourcePath, QString* errorText) {
     if (!writer) return FailWith(kZipBadArguments, errorText, "no package is open");
     return writer->Add(memberName, sourcePath, errorText);
+}
+
+ZipResult AddPlainStoredPackageFile(PackageWriter* writer, const QString& memberName,
+                                    const QString& sourcePath, QString* errorText) {
+    if (!writer) return FailWith(kZipBadArguments, errorText, "no package is open");
+    return writer->Add(memberName, sourcePath, errorText, true);
 }
 
 ZipResult ClosePackage(PackageWriter* writer) {

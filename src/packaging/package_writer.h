@@ -27,6 +27,11 @@ ZipResult AddPackageFile(PackageWriter* writer, const QString& memberName,
 ZipResult AddPackageFile(PackageWriter* writer, const QString& memberName,
                          const QString& sourcePath, QString* errorText);
 
+// The same for a member that is stored as it is and carries no extra field,
+// the form package readers want for a package's leading `mimetype`.
+ZipResult AddPlainStoredPackageFile(PackageWriter* writer, const QString& memberName,
+                                    const QString& sourcePath, QString* errorText);
+
 // Writes the central directory and the end record, closes the file and
 // destroys the writer, whatever the result.
 ZipResult ClosePackage(PackageWriter* writer);

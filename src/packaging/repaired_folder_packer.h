@@ -7,11 +7,17 @@
 // the folder's own members in the package.
 class RepairedFolderPacker : public FolderPacker {
 public:
-    bool PackRepairedFolder(const QString& folder, const QString& packagePath);
+    // With `mimetypeFirst`, a recovered `mimetype` leads the package, stored
+    // and without an extra field, as package readers (and `file`) look for it;
+    // otherwise it goes where the folder listing puts it, like any member.
+    bool PackRepairedFolder(const QString& folder, const QString& packagePath,
+                            bool mimetypeFirst = false);
 
 protected:
+    void AddLeadingMembers(PackageWriter* writer) override;
     void AddExtraMembers(PackageWriter* writer) override;
 
 private:
     QString m_folder;
+    bool m_mimetypeFirst = false;
 };

@@ -1,11 +1,19 @@
 #include "packaging/save_job.h"
 
+#include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
 #include "packaging/media_copy.h"
 #include "packaging/repaired_folder_packer.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/output_files.h"
 #include "recovery/job_view.h"
 #include "recovery/message_markup.h"
+#include "recovery/package_kind.h"
 
 namespace {
 
@@ -14,38 +22,122 @@ const QString kSavedHint =
     "Saving of .odp file(s) completed....\n Click exit to end the application or \nSelect new "
     ".odp file(s) to repair....";
 
+// What one Save run has handed out so far: the files given to repair, which
+// are never written over, and the names already taken in the destination, so
+// two rows with the same file name never overwrite each other.
+struct SaveRun {
+    std::vector<platform::FileIdentity> inputs;
+    QSet<QString> takenPackages;
+    QSet<QString> takenMediaFolders;
+    bool completePackages = true;
+};
+
+// Inserts " (n)" before the extension: "TORVEX_x.odp" becomes "TORVEX_x (2).odp".
+QString Numbered(const QString& name, int n) {
+    if (n < 2) return name;
+    const int dot = name.lastIndexOf('.');
+    const QString mark = QString(" (%1)").arg(n);
+    return dot > 0 ? name.left(dot) + mark + name.mid(dot) : name + mark;
+}
+
+bool IsInput(const SaveRun& run, const QString& path) {
+    const std::optional<platform::FileIdentity> id = platform::IdentityOf(path);
+    return id && std::find(run.inputs.begin(), run.inputs.end(), *id) != run.inputs.end();
+}
+
+// Copies the row's pictures into its media folder and logs the outcome.
+void SaveMedia(JobView* view, const QString& path, const QString& workingFolder,
+               const QString& mediaFolder, const SaveRun& run) {
+    const int made = platform::CreateOutputFolder(mediaFolder);  // an existing one is fine
+    QString refusal;
+    if (made != 0 && made != EEXIST)
+        refusal = "cannot create " + mediaFolder + ": " + platform::ErrorText(made);
+    else if (platform::IsSymLink(mediaFolder))
+        refusal = mediaFolder + " is a symbolic link, and pictures are never written through one";
+    else if (!platform::FolderExists(mediaFolder))
+        refusal = mediaFolder + " is there already and is not a folder";
+    if (!refusal.isEmpty()) {
+        view->AppendLog(path + " media content not copied: " + refusal + "....\r\n", kLogRed);
+        return;
+    }
+
+    MediaCopyResult copy;
+    CopyMediaFiles(workingFolder, mediaFolder, &copy, &run.inputs);
+    const bool removed = platform::RemoveFolder(mediaFolder);
+    if (copy.failed > 0 && copy.copied == 0)
+        view->AppendLog(path + " media content not copied: no picture could be copied (" +
+                            copy.lastError + ")....\r\n",
+                        kLogRed);
+    else if (removed)
+        view->AppendLog(path + " no media content is present in the file....\r\n", kLogBlack);
+    else
+        view->AppendLog(path + " Media extration is done....\r\n", kLogBlack);
+    if (copy.failed > 0 && copy.copied > 0)
+        view->AppendLog(path + QString(" %1 picture(s) could not be copied (").arg(copy.failed) +
+                            copy.lastError + ")....\r\n",
+                        kLogRed);
+}
+
 // Saves one repaired row; the lines between "starts" and the separator.
-void SaveRow(JobView* view, const QString& path, int row, const QString& destination) {
+void SaveRow(JobView* view, const QString& path, int row, const QString& destination,
+             SaveRun* run) {
     view->AppendLog(path + " saving of file starts....\r\n", kLogBlack);
     const QString fileName = FileNameOf(path);
     const QString workingFolder = WorkingFolderOf(path, row);
-    const QString packagePath = destination + "TORVEX_" + fileName;
-    const QString mediaFolder = destination + fileName + "_MediaContent";
+
+    // A package of another kind keeps its own extension.
+    const PackageKind kind = DetectPackageKind(workingFolder);
+    const QString packageName = "TORVEX_" + PackageFileName(fileName, kind);
+    // The media folder keeps the whole file name before its number: "x.odp (2)_MediaContent".
+    const auto mediaName = [&fileName](int n) {
+        return (n < 2 ? fileName : fileName + QString(" (%1)").arg(n)) + "_MediaContent";
+    };
+    int n = 1;
+    while (run->takenPackages.contains(Numbered(packageName, n)) ||
+           run->takenMediaFolders.contains(mediaName(n)))
+        ++n;
+    const QString packagePath = destination + Numbered(packageName, n);
+    const QString mediaFolder = destination + mediaName(n);
+    run->takenPackages.insert(Numbered(packageName, n));
+    run->takenMediaFolders.insert(mediaName(n));
+    if (n > 1)
+        view->AppendLog(path + " is saved as " + Numbered(packageName, n) +
+                            ", as an earlier file of this run has the same name....\r\n",
+                        kLogBlack);
+
+    // Packing over a file given to repair would destroy it (its name is
+    // compared by the file itself, so no spelling or link gets round it).
+    if (IsInput(*run, packagePath)) {
+        view->AppendLog(path + " saving of file failed: " + packagePath +
+                            " is one of the files given to repair, and it is never written "
+                            "over\r\n",
+                        kLogRed);
+        return;
+    }
 
     // A row whose working folder is gone (removed with the row before it, for
     // example) has nothing left to save; an empty package would pass for it.
     QString failure;
+    RepairedFolderPacker packer;
     if (!platform::FolderExists(workingFolder)) {
         failure =
             "its repaired files are no longer in " + workingFolder + "; please repair it again";
-    } else {
-        RepairedFolderPacker packer;
-        if (!packer.PackRepairedFolder(workingFolder, packagePath)) failure = packer.LastError();
+    } else if (!packer.PackRepairedFolder(workingFolder, packagePath, run->completePackages)) {
+        failure = packer.LastError();
     }
+    for (const FolderPacker::LeftOutMember& member : packer.LeftOut())
+        view->AppendLog(path + " member " + member.name +
+                            " is left out of the package: " + member.reason + "....\r\n",
+                        kLogRed);
 
-    if (view->IsExtractMediaChecked()) {
-        platform::CreateOutputFolder(mediaFolder);  // an existing one is fine
-        CopyMediaFiles(workingFolder, mediaFolder);
-        if (platform::RemoveFolder(mediaFolder))
-            view->AppendLog(path + " no media content is present in the file....\r\n", kLogBlack);
-        else
-            view->AppendLog(path + " Media extration is done....\r\n", kLogBlack);
-    }
+    if (view->IsExtractMediaChecked()) SaveMedia(view, path, workingFolder, mediaFolder, *run);
 
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
         view->AppendLog(path + " saving of file done....\r\n", kLogGreen);
-    else
+        view->PackageSaved(row, packagePath);
+    } else {
         view->AppendLog(path + " saving of file failed: " + failure + "\r\n", kLogRed);
+    }
 }
 
 }  // namespace
@@ -83,6 +175,10 @@ int SaveWorker(JobParams* params) {
 
     const QString folder = destination.endsWith('/') ? destination : destination + '/';
     const int rowCount = view->FileRowCount();
+    SaveRun run;
+    run.completePackages = params->completePackages;
+    for (int row = 0; row < rowCount; ++row)
+        if (const auto id = platform::IdentityOf(view->FileRowText(row))) run.inputs.push_back(*id);
     view->ShowTotalProgressOnly(kShow);
     view->RelayoutView();
     view->SetProgressRange(ProgressBar::Total, static_cast<uint16_t>(rowCount));
@@ -105,7 +201,7 @@ int SaveWorker(JobParams* params) {
             break;
         }
         if (repaired == 1)
-            SaveRow(view, path, row, folder);
+            SaveRow(view, path, row, folder, &run);
         else
             view->AppendLog(path + " cannot be saved,as it is not Repaired.\r\n", kLogRed);
         view->AppendLog(kFileSeparator, kLogBlack);

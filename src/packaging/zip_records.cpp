@@ -62,8 +62,9 @@ QByteArray LocalHeader(const MemberRecord& m) {
     b.U32(kLocalSignature);
     b.U16(kVersionNeeded);
     PutMemberFields(&b, m);
-    b.U16(kLocalExtraSize);
+    b.U16(m.plain ? 0 : kLocalExtraSize);
     b.Append(m.name);
+    if (m.plain) return b.Data();
     PutTimestampStart(&b, kLocalExtraSize, m);
     b.U32(m.accessTime);
     b.U32(m.creationTime);
@@ -76,13 +77,14 @@ QByteArray CentralHeader(const MemberRecord& m) {
     b.U16(kVersionMadeBy);
     b.U16(kVersionNeeded);
     PutMemberFields(&b, m);
-    b.U16(kCentralExtraSize);
+    b.U16(m.plain ? 0 : kCentralExtraSize);
     b.U16(0);  // comment length
     b.U16(0);  // disk number start
     b.U16(0);  // internal attributes
     b.U32(m.externalAttributes);
     b.U32(m.offset);
     b.Append(m.name);
+    if (m.plain) return b.Data();
     // The flags still announce all three times although only one follows.
     PutTimestampStart(&b, kCentralExtraSize, m);
     return b.Data();

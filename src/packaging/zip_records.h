@@ -32,6 +32,7 @@ struct MemberRecord {
     uint32_t creationTime = 0;
     uint32_t externalAttributes = 0;
     uint32_t offset = 0;
+    bool plain = false;  // no extra field in either header
 };
 
 QByteArray LocalHeader(const MemberRecord& m);

@@ -1,16 +1,19 @@
 #include "files.h"
 
-#include <QFile>
-#include <QRandomGenerator>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QRandomGenerator>
+#include <cerrno>
+
 namespace platform {
 
 namespace {
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 int64_t WriteAll(int fd, const void* data, int64_t count, int64_t offset) {
     const char* p = static_cast<const char*>(data);
@@ -29,7 +32,9 @@ int64_t WriteAll(int fd, const void* data, int64_t count, int64_t offset) {
 }
 }  // namespace
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
+ReadOnlyFile::~ReadOnlyFile() {
+    Close();
+}
 
 int ReadOnlyFile::Open(const QString& path) {
     Close();
@@ -75,7 +80,9 @@ int64_t ReadOnlyFile::ReadAt(int64_t offset, void* buffer, int64_t count) const 
     return done;
 }
 
-WriteFile::~WriteFile() { Close(); }
+WriteFile::~WriteFile() {
+    Close();
+}
 
 int WriteFile::Create(const QString& path) {
     Close();
@@ -103,7 +110,26 @@ bool FileExists(const QString& path) {
     return ::stat(Native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DeleteFile(const QString& path) { return ::unlink(Native(path).constData()) == 0; }
+std::optional<FileIdentity> IdentityOf(const QString& path) {
+    struct stat st;
+    if (::stat(Native(path).constData(), &st) != 0) return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
+
+PathKind KindOf(const QString& path, int* error) {
+    struct stat st;
+    if (::stat(Native(path).constData(), &st) != 0) {
+        if (error) *error = errno;
+        return PathKind::Missing;
+    }
+    if (S_ISREG(st.st_mode)) return PathKind::RegularFile;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return PathKind::Other;
+}
+
+bool DeleteFile(const QString& path) {
+    return ::unlink(Native(path).constData()) == 0;
+}
 
 bool CopyFile(const QString& from, const QString& to) {
     ReadOnlyFile source;
@@ -128,8 +154,10 @@ std::optional<QString> CreateUniqueTempFile(const QString& folder, const QString
     for (quint32 i = 0; i < 0x10000u; ++i) {
         const quint32 number = (start + i) & 0xFFFF;
         if (number == 0) continue;
-        const QString path = folder + prefix + QString("%1").arg(number, 4, 16, QChar('0')).toUpper() + ".TMP";
-        const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const QString path =
+            folder + prefix + QString("%1").arg(number, 4, 16, QChar('0')).toUpper() + ".TMP";
+        const int fd =
+            ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::close(fd);
             return path;

@@ -48,6 +48,21 @@ private:
 };
 
 bool FileExists(const QString& path);  // an existing regular file
+
+// Which file a path names, links followed: two paths name the same file
+// exactly when device and inode agree, whatever their spelling or case.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
+};
+std::optional<FileIdentity> IdentityOf(const QString& path);
+
+// What kind of thing a path names, links followed.
+enum class PathKind { Missing, RegularFile, Folder, Other };
+PathKind KindOf(const QString& path, int* error = nullptr);
 bool DeleteFile(const QString& path);
 // Copies `from` over `to`, replacing it. False when anything fails.
 bool CopyFile(const QString& from, const QString& to);

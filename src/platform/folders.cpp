@@ -56,12 +56,22 @@ unsigned CurrentUserId() {
     return static_cast<unsigned>(::geteuid());
 }
 
-std::vector<FolderEntry> ListFolder(const QString& path) {
+std::vector<FolderEntry> ListFolder(const QString& path, int* error) {
     std::vector<FolderEntry> entries;
+    if (error) *error = 0;
     DIR* dir = ::opendir(Native(path).constData());
-    if (!dir) return entries;
+    if (!dir) {
+        if (error) *error = errno;
+        return entries;
+    }
     const int dirFd = ::dirfd(dir);
-    while (struct dirent* ent = ::readdir(dir)) {
+    for (;;) {
+        errno = 0;
+        struct dirent* ent = ::readdir(dir);
+        if (!ent) {
+            if (errno != 0 && error) *error = errno;
+            break;
+        }
         const char* name = ent->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         // The listing itself says what most entries are; only a file system

@@ -31,7 +31,8 @@ struct FolderEntry {
 
 // The entries of a folder, sorted by name without regard to case, the way
 // NTFS hands them out, so that walks and packages are reproducible.
-// An unreadable or missing folder gives an empty list.
-std::vector<FolderEntry> ListFolder(const QString& path);
+// An unreadable or missing folder gives an empty list; `error` (when given)
+// then holds the errno value, and 0 after a complete listing.
+std::vector<FolderEntry> ListFolder(const QString& path, int* error = nullptr);
 
 }  // namespace platform

@@ -1,18 +1,24 @@
 #include "terminal.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <initializer_list>
+#include <cstring>
+#include <thread>
 
 namespace platform {
 
 namespace {
-std::atomic<int>* g_runningFlag = nullptr;
+std::atomic<int> g_stopSignal{0};
 
-extern "C" void OnInterrupt(int signal) {
-    if (g_runningFlag) g_runningFlag->store(0);
-    std::signal(signal, SIG_DFL);
+sigset_t WatchedSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    return set;
 }
 }  // namespace
 
@@ -20,12 +26,33 @@ bool IsTerminal(int fd) {
     return ::isatty(fd) == 1;
 }
 
-void StopOnInterrupt(std::atomic<int>* runningFlag) {
-    static_assert(std::atomic<int>::is_always_lock_free, "the flag is set from a signal handler");
-    g_runningFlag = runningFlag;
-    // A terminal closed or a polite kill stops the same way, so the working
-    // folder is still cleaned up and no half-written package is left.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, OnInterrupt);
+void WatchInterrupts(std::atomic<int>* runningFlag, const char* firstNotice,
+                     std::function<void()> abandon) {
+    const sigset_t set = WatchedSignals();
+    // Threads started later inherit the mask, so only the watcher sees them.
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread([set, runningFlag, firstNotice, abandon = std::move(abandon)] {
+        for (int count = 0;; ++count) {
+            int signal = 0;
+            if (sigwait(&set, &signal) != 0) continue;
+            if (count == 0) {
+                g_stopSignal.store(signal);
+                runningFlag->store(0);
+                if (firstNotice) {
+                    const ssize_t ignored = ::write(2, firstNotice, std::strlen(firstNotice));
+                    (void)ignored;
+                }
+                continue;
+            }
+            // Abandoned: what must not be left behind goes, then the process.
+            if (abandon) abandon();
+            ::_exit(128 + g_stopSignal.load());
+        }
+    }).detach();
+}
+
+int StopSignal() {
+    return g_stopSignal.load();
 }
 
 }  // namespace platform

@@ -17,6 +17,13 @@ public:
 
     const std::vector<EntryInfo>& Entries() const { return m_entries; }
 
+    // The packages the Save job wrote, in the order it wrote them.
+    struct SavedPackage {
+        int row;
+        QString path;
+    };
+    const std::vector<SavedPackage>& SavedPackages() const { return m_saved; }
+
     void AppendLog(const QString&, LogColor) override {}
     void SetLogText(const QString&) override {}
     void SetHintText(const QString&, const std::vector<HintRange>&) override {}
@@ -43,6 +50,7 @@ public:
     bool IsExtractMediaChecked() override { return m_extractMedia; }
     void ShowPreviewState(const QString&, int) override {}
     int ShowMessage(const QString& text, int style, bool ownedByView) override;
+    void PackageSaved(int row, const QString& packagePath) override;
 
 private:
     struct Row {
@@ -52,6 +60,7 @@ private:
 
     std::vector<Row> m_rows;
     std::vector<EntryInfo> m_entries;
+    std::vector<SavedPackage> m_saved;
     QString m_destination;
     bool m_extractMedia = false;
 };

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "recovery/job_control.h"
+#include "recovery/package_kind.h"
 
 namespace {
 // An extracted content.xml longer than this is kept as it is.
@@ -43,6 +44,10 @@ int EnsureContentDocument(const QString& workingFolder) {
     try {
         const QByteArray document = DefaultContentDocument();
         if (document.isEmpty()) return 0;
+
+        // A text document, a spreadsheet or a PowerPoint package given the
+        // presentation's one blank slide would open as that slide alone.
+        if (!DetectPackageKind(workingFolder).presentation) return 1;
 
         QString path = workingFolder;
         if (!path.endsWith('/')) path += '/';

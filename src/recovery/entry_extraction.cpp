@@ -90,10 +90,14 @@ int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* vie
 }
 
 int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view,
-                       QSet<QString>* madeFolders) {
+                       QSet<QString>* madeFolders, bool* shortened) {
     QString folder = workingFolder;
     if (!folder.endsWith('/')) folder += '/';
-    const MemberPath path = SplitMemberName(name);
+    MemberPath path = SplitMemberName(name);
+    // The scanner keeps names the file system would refuse; such a member
+    // would otherwise vanish without a word.
+    const bool fitted = FitLevelsToFileSystem(&path);
+    if (shortened) *shortened = fitted;
 
     // Every level but the file name is a folder; all of them when the name
     // itself ends in a separator.
@@ -152,7 +156,13 @@ int ExtractEntries(const QString& workingFolder, const QString& packagePath, Job
         }
         const EntryInfo entry = view->Entry(i);
         QString outputPath = entry.name;
-        CreateEntryFolders(folder, outputPath, view, &madeFolders);
+        bool shortened = false;
+        CreateEntryFolders(folder, outputPath, view, &madeFolders, &shortened);
+        if (shortened)
+            view->AppendLog(packagePath + " member " + QString(entry.name).replace('\\', '/') +
+                                " has a name too long for the file system; it is kept as " +
+                                outputPath.mid(folder.size()) + "....\r\n",
+                            kLogBlack);
         const MemberOutcome outcome =
             opened ? ExtractMember(entry, outputPath, context) : MemberOutcome::LeftOut;
         if (outcome == MemberOutcome::Stopped) {

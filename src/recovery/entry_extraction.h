@@ -19,13 +19,14 @@ int ExtractEntries(const QString& workingFolder, const QString& packagePath, Job
 
 // Creates the folder chain of the member `name` below `workingFolder` and
 // replaces `name` by the member's output path. A level that cannot be made is
-// reported through `view` (when given) with the system's text. Returns 1 when
-// the name holds a folder separator, 0 otherwise.
+// reported through `view` (when given) with the system's text. A level too
+// long for the file system is shortened (`shortened`, when given, says so).
+// Returns 1 when the name holds a folder separator, 0 otherwise.
 int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view);
 // The same, skipping the levels in `madeFolders` and adding those it made or
 // found (a package's members share their folders).
 int CreateEntryFolders(const QString& workingFolder, QString& name, JobView* view,
-                       QSet<QString>* madeFolders);
+                       QSet<QString>* madeFolders, bool* shortened = nullptr);
 
 // Writes one member to `outputPath`: a plain copy when both sizes are equal and
 // non-zero, raw Deflate otherwise. A member that cannot be decompressed leaves

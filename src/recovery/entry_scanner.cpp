@@ -15,6 +15,8 @@ constexpr int kHeaderFieldBytes = 26;      // version .. extra field length
 constexpr int kDescriptorFieldBytes = 12;  // CRC-32, compressed and uncompressed size
 constexpr int kMaxNameChars = 1023;        // what fits the record with its terminating zero
 constexpr uint16_t kMethodDeflate = 8;
+constexpr uint32_t kZip64Marker = 0xFFFFFFFF;  // "the size is in the zip64 extra field"
+constexpr uint16_t kZip64ExtraId = 0x0001;
 
 uint16_t Le16(const unsigned char* p) {
     return uint16_t(p[0] | (p[1] << 8));
@@ -100,6 +102,38 @@ private:
     int64_t m_blockBytes = 0;
 };
 
+// A member written with zip64 sizes keeps 0xFFFFFFFF in its header and the
+// real sizes in the zip64 extra field: first the uncompressed size, then the
+// compressed size, each present only when its header field holds the marker.
+// Returns false when the extra field has no such record.
+bool ReadZip64Sizes(const platform::ReadOnlyFile& file, int64_t length, int64_t extraStart,
+                    uint16_t extraLength, bool wantUncompressed, bool wantCompressed,
+                    uint64_t* uncompressed, uint64_t* compressed) {
+    std::vector<unsigned char> extra(extraLength);
+    const int64_t got = ReadField(file, length, extraStart, extra.data(), extraLength);
+    for (int64_t at = 0; at + 4 <= got;) {
+        const uint16_t id = Le16(extra.data() + at);
+        const uint16_t size = Le16(extra.data() + at + 2);
+        at += 4;
+        if (id == kZip64ExtraId) {
+            const int need = (wantUncompressed ? 8 : 0) + (wantCompressed ? 8 : 0);
+            if (size < need || at + need > got) return false;
+            const auto le64 = [&](int64_t p) {
+                return uint64_t(Le32(extra.data() + p)) |
+                       (uint64_t(Le32(extra.data() + p + 4)) << 32);
+            };
+            if (wantUncompressed) {
+                *uncompressed = le64(at);
+                at += 8;
+            }
+            if (wantCompressed) *compressed = le64(at);
+            return true;
+        }
+        at += size;
+    }
+    return false;
+}
+
 // The stored name, one character per byte up to the first zero byte, with
 // "/" turned into "\" as the entry table keeps it.
 QString ConvertName(const unsigned char* bytes, int64_t count) {
@@ -112,7 +146,7 @@ QString ConvertName(const unsigned char* bytes, int64_t count) {
 
 }  // namespace
 
-void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+bool WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
                       const std::function<void(const LocalHeaderRecord&)>& onHeader,
                       size_t blockSize) {
     const int64_t length = file.Size();
@@ -124,7 +158,9 @@ void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
     while (position < length) {
         const int64_t from = position >= 3 ? position - 3 : position;
         int64_t header = 0;
-        if (finder.Next(from, false, &header) != Found::Header) break;
+        const Found found = finder.Next(from, false, &header);
+        if (found == Found::Stopped) return false;
+        if (found != Found::Header) break;
 
         LocalHeaderRecord record;
         record.headerOffset = header;
@@ -148,11 +184,31 @@ void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
         const QString name = ConvertName(nameBytes, nameRead);
         const int64_t extraStart = std::min<int64_t>(position + nameLength, length);
 
+        // Without this, the marker would be taken for a 4 GiB member that
+        // swallows the rest of the file and every member after it.
+        uint64_t dataBytes = compressedSize;
+        bool tooLarge = false;
+        if (compressedSize == kZip64Marker || uncompressedSize == kZip64Marker) {
+            uint64_t uncompressed64 = uncompressedSize, compressed64 = compressedSize;
+            if (ReadZip64Sizes(file, length, extraStart, extraLength,
+                               uncompressedSize == kZip64Marker, compressedSize == kZip64Marker,
+                               &uncompressed64, &compressed64)) {
+                dataBytes = compressed64;
+                // A member of 4 GiB or more does not fit the record: it is
+                // stepped over, so the members after it are still found.
+                tooLarge = compressed64 > 0xFFFFFFFFull || uncompressed64 > 0xFFFFFFFFull;
+                compressedSize = uint32_t(compressed64);
+                uncompressedSize = uint32_t(uncompressed64);
+            }
+        }
+
         // A Deflate member written with a data descriptor has its sizes after
         // its data; another local header first means there is none.
         if (compressedSize == 0 && uncompressedSize == 0 && method == kMethodDeflate) {
             int64_t descriptor = 0;
-            if (finder.Next(extraStart - 3, true, &descriptor) == Found::Descriptor) {
+            const Found search = finder.Next(extraStart - 3, true, &descriptor);
+            if (search == Found::Stopped) return false;
+            if (search == Found::Descriptor) {
                 unsigned char sizes[kDescriptorFieldBytes] = {};
                 ReadField(file, length, descriptor + kWindowBytes, sizes, kDescriptorFieldBytes);
                 record.descriptorFound = true;
@@ -160,6 +216,7 @@ void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
                 record.descriptorCrc = Le32(sizes);
                 compressedSize = Le32(sizes + 4);
                 uncompressedSize = Le32(sizes + 8);
+                dataBytes = compressedSize;
             }
         }
 
@@ -169,18 +226,20 @@ void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
         entry.name = name;
         entry.dataOffset = uint64_t(extraStart + extraLength);
         // Folder entries, empty members and Deflate members without sizes are left out.
-        record.kept = (compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty();
+        record.kept = (compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty() && !tooLarge;
         onHeader(record);
 
         // Skip the member's data so that headers inside stored data are not
         // taken for members; the move may pass the end of the file.
-        position = int64_t(entry.dataOffset) + compressedSize;
+        if (dataBytes >= uint64_t(length)) break;
+        position = int64_t(entry.dataOffset) + int64_t(dataBytes);
     }
+    return true;
 }
 
-void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+bool WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
                  const std::function<void(const EntryInfo&)>& onEntry, size_t blockSize) {
-    WalkLocalHeaders(
+    return WalkLocalHeaders(
         file, keepRunning,
         [&onEntry](const LocalHeaderRecord& record) {
             if (record.kept) onEntry(record.entry);
@@ -191,14 +250,15 @@ void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>
 int ScanPackage(const QString& packagePath, JobParams* params) {
     JobView* view = params->view;
     platform::ReadOnlyFile file;
+    params->scanCutShort = false;
     if (const int error = file.Open(packagePath); error != 0) {
-        view->ShowMessage(platform::ErrorText(error), kMsgInfo);
+        view->ShowFileError(packagePath, error);
         return 0;
     }
     view->AppendLog(packagePath + " file is open....\r\n", kLogBlack);
 
     const std::atomic<int>& running = params->mainWnd->RunningFlag();
-    WalkEntries(
+    params->scanCutShort = !WalkEntries(
         file, [&running] { return running.load(std::memory_order_relaxed) != 0; },
         [view](const EntryInfo& entry) { view->AppendEntry(entry); });
 

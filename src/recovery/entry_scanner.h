@@ -28,8 +28,9 @@ struct LocalHeaderRecord {
 };
 
 // The walk behind WalkEntries: every local header it meets goes to
-// `onHeader`, in file order, with the same positions examined.
-void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+// `onHeader`, in file order, with the same positions examined. Returns
+// false when `keepRunning` ended it, true when it reached the end.
+bool WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
                       const std::function<void(const LocalHeaderRecord&)>& onHeader,
                       size_t blockSize = kScanBlockSize);
 
@@ -38,7 +39,8 @@ void WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
 // never trusted. Each member worth extracting is handed to `onEntry` in file
 // order. `keepRunning` is asked before every block and every candidate search;
 // when it answers false the walk ends at once with what was found so far.
-void WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
+// Returns false when it was ended that way, true when it reached the end.
+bool WalkEntries(const platform::ReadOnlyFile& file, const std::function<bool()>& keepRunning,
                  const std::function<void(const EntryInfo&)>& onEntry,
                  size_t blockSize = kScanBlockSize);
 

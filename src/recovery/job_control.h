@@ -36,6 +36,11 @@ struct JobParams {
     // How the extraction asks for the room left on the working folder's
     // disk; empty asks the file system itself (tests set their own).
     DiskSpaceQuery diskSpace = {};
+    // Set by the scanner: the last package's walk was ended by a stop.
+    bool scanCutShort = false;
+    // The row of the Repair run whose scan or extraction a stop cut short, or -1. The window
+    // still offers what was found; the terminal program does not save it.
+    int scanCutShortRow = -1;
 };
 
 using JobProc = int (*)(JobParams*);

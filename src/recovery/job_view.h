@@ -100,4 +100,12 @@ public:
     // always "Pelmark". `ownedByView` is set only for the Save job's final message.
     // Returns the button pressed (kAnswerOk, kAnswerYes, kAnswerNo, kAnswerCancel).
     virtual int ShowMessage(const QString& text, int style, bool ownedByView = false) = 0;
+
+    // A package or folder that cannot be used, with the errno value that
+    // says why. The window shows the system's text alone; a terminal names
+    // the path too.
+    virtual void ShowFileError(const QString& path, int error);
+
+    // The Save job has written `packagePath` for row `row` in this run.
+    virtual void PackageSaved(int row, const QString& packagePath);
 };

@@ -14,3 +14,13 @@ struct MemberPath {
 };
 
 MemberPath SplitMemberName(const QString& name);
+
+// The longest name of one folder level the file system takes, in bytes of
+// its file name encoding.
+constexpr int kMaxLevelBytes = 255;
+
+// Shortens every level of `path` that the file system would refuse as too
+// long: the end of its name goes, the extension stays, and a short mark made
+// from the whole name keeps two long names that start alike apart. Returns
+// true when any level was shortened.
+bool FitLevelsToFileSystem(MemberPath* path);

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "recovery/job_control.h"
+#include "recovery/package_kind.h"
 
 namespace {
 
@@ -246,8 +247,11 @@ CompletionResult CompletePackage(const QString& workingFolder) {
         if (WriteWhole(placeholders + '/' + name, picture)) result.lostPictures << name;
     }
 
+    // An Office Open XML package lists its parts in [Content_Types].xml and
+    // has no manifest to rebuild.
     const QString manifestPath = folder + '/' + kManifestName;
-    if (!IsWellFormed(manifestPath) || !ListsEvery(manifestPath, result.lostPictures)) {
+    if (!DetectPackageKind(folder).officeOpenXml &&
+        (!IsWellFormed(manifestPath) || !ListsEvery(manifestPath, result.lostPictures))) {
         QString mediaType = QString::fromLatin1(ReadMediaType(folder + "/mimetype")).trimmed();
         if (!mediaType.startsWith("application/vnd.oasis.opendocument."))
             mediaType = kDefaultMediaType;

@@ -5,6 +5,7 @@
 #include "recovery/entry_scanner.h"
 #include "recovery/job_view.h"
 #include "recovery/package_completion.h"
+#include "recovery/package_kind.h"
 #include "recovery/salvage/salvage_report.h"
 #include "recovery/salvage/salvage_runner.h"
 
@@ -28,6 +29,7 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
         view->SetFileRowData(row, 0);
         return;
     }
+    if (params->scanCutShort) params->scanCutShortRow = row;
 
     const QString workingFolder = WorkingFolderOf(path, row);
     if (rootUsable) platform::CreateFolder(workingFolder);
@@ -39,6 +41,16 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
         view->SetFileRowData(row, 0);
         return;
     }
+    // A stop during the extraction leaves the package as incomplete as one
+    // during the scan.
+    if (params->extractionCutShort) params->scanCutShortRow = row;
+
+    // Say so when it is no presentation: it is saved under its own extension.
+    const PackageKind kind = DetectPackageKind(workingFolder);
+    if (!kind.presentation)
+        view->AppendLog(
+            path + " file is " + kind.description + ", repaired as the package it is....\r\n",
+            kLogBlack);
 
     // The members are out: salvage what the damage left of them, then make
     // the package one that office programs open.
@@ -94,6 +106,7 @@ bool BeginRepairRun(JobParams* params) {
     view->EnableSelectButton(false);
     view->SetSelectEnabled(false);
     params->mainWnd->SetProcessRunning(1);
+    params->scanCutShortRow = -1;
     view->ShowPreviewState(QString(), PB_REPAIRING);
     view->SetLogText(QString());
     view->SetProgressPos(ProgressBar::File, 0);

@@ -206,7 +206,7 @@ TEST_F(CliEndToEnd, ATerminationRequestStopsTheRunAndCleansUp) {
     cli.terminate();  // SIGTERM
     ASSERT_TRUE(cli.waitForFinished(20000));
     EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_EQ(cli.exitCode(), 143);
     EXPECT_TRUE(
         QDir(m_dir.filePath("tmp")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     QFile::remove(big.fileName());

@@ -64,6 +64,26 @@ TEST(CliOptions, HelpAndVersionNeedNoFile) {
     EXPECT_TRUE(CliUsage().contains("pelmark-cli [-o DIR] [--no-media] [--keep-work]"));
 }
 
+TEST(CliOptions, QuietAndColour) {
+    QString error;
+    EXPECT_TRUE(ParseCliOptions({"-q", "a.odp"}, &error)->quiet);
+    EXPECT_TRUE(ParseCliOptions({"--quiet", "a.odp"}, &error)->quiet);
+    EXPECT_FALSE(ParseCliOptions({"a.odp"}, &error)->quiet);
+    struct {
+        bool terminal;
+        const char* noColor;
+        const char* term;
+        bool colour;
+    } cases[] = {{true, "", "xterm", true},
+                 {false, "", "xterm", false},
+                 {true, "1", "xterm", false},
+                 {true, "", "dumb", false},
+                 {true, "", "", true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ColourWanted(c.terminal, c.noColor, c.term), c.colour)
+            << c.terminal << " NO_COLOR=" << c.noColor << " TERM=" << c.term;
+}
+
 TEST(PlainText, ShowsTheSaveMessageReadably) {
     EXPECT_EQ(MarkupToPlainText("File(s) saving process has been completed.Saved file(s) location "
                                 "is:<br><a href='/tmp/a &amp; b'>/tmp/a &amp; b</a>"),

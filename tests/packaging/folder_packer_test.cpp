@@ -1,6 +1,7 @@
 #include "packaging/folder_packer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,7 +47,7 @@ protected:
         MakeFolder(folder + "/Configurations2/toolbar");
     }
 
-    QStringList PartFilesIn(const QString& folder) { return NamesIn(folder).filter(".part"); }
+    QStringList PartFilesIn(const QString& folder) { return NamesIn(folder).filter(".pelmark-"); }
 };
 
 TEST_F(FolderPackerTest, MembersAreDepthFirstInCaseInsensitiveOrder) {
@@ -118,13 +119,20 @@ TEST_F(FolderPackerTest, FailedMemberKeepsTheOlderPackage) {
     EXPECT_TRUE(PartFilesIn(Path("out")).isEmpty());
 }
 
-TEST_F(FolderPackerTest, NameTooLongForAPackageFails) {
-    WriteBytes(Path("work/") + QString(100, 'a') + '/' + QString(100, 'b') + '/' + QString(60, 'c'),
-               "x");
+// One member whose name a package cannot hold is left out, named; the rest is saved.
+TEST_F(FolderPackerTest, NameTooLongForAPackageIsLeftOutAlone) {
+    const QString longName = QString(100, 'a') + '/' + QString(100, 'b') + '/' + QString(60, 'c');
+    WriteBytes(Path("work/") + longName, "x");
+    WriteBytes(Path("work/content.xml"), "kept");
     FolderPacker packer;
-    EXPECT_FALSE(packer.PackFolder(Path("work"), Path("out/p.odp")));
-    EXPECT_TRUE(packer.LastError().contains("259")) << packer.LastError().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(Path("out/p.odp")));
+    EXPECT_TRUE(packer.PackFolder(Path("work"), Path("out/p.odp")));
+    ASSERT_EQ(packer.LeftOut().size(), 1u);
+    EXPECT_EQ(packer.LeftOut()[0].name, longName);
+    EXPECT_TRUE(packer.LeftOut()[0].reason.contains("259"));
+    const ziptest::Archive a = ziptest::Parse(ReadBytes(Path("out/p.odp")));
+    ASSERT_TRUE(a.error.isEmpty()) << a.error.toStdString();
+    ASSERT_EQ(a.centrals.size(), 1u);
+    EXPECT_EQ(a.centrals[0].name, QByteArray("content.xml"));
 }
 
 // Helpers compress members ahead while the package is written; what comes
@@ -266,3 +274,18 @@ TEST_F(FolderPackerTest, RepairScannerRecoversEveryFile) {
 }
 
 }  // namespace
+
+// A sub-folder that cannot be read would leave its members out unseen.
+TEST_F(FolderPackerTest, AnUnreadableSubFolderFailsThePackage) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
+    WriteBytes(Path("work/content.xml"), "x");
+    WriteBytes(Path("work/Pictures/p.png"), "p");
+    ASSERT_TRUE(QFile::setPermissions(Path("work/Pictures"), QFileDevice::WriteOwner));
+    FolderPacker packer;
+    EXPECT_FALSE(packer.PackFolder(Path("work"), Path("out/p.odp")));
+    QFile::setPermissions(Path("work/Pictures"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(packer.LastError().contains("cannot read the folder"))
+        << packer.LastError().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("out/p.odp")));
+}

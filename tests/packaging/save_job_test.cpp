@@ -120,8 +120,9 @@ TEST_F(SaveJobTest, OnlyTheRepairedRowIsSaved) {
     EXPECT_EQ(m_view.log, Join({UnrepairedRow("/talks/one.odp"), SavedRow("/talks/two.odp", true),
                                 UnrepairedRow("/talks/three.odp"), Completion()}));
     EXPECT_EQ(NamesIn(Path("out")), (QStringList{"TORVEX_two.odp", "two.odp_MediaContent"}));
+    // The completion step is on: mimetype leads.
     EXPECT_EQ(Members(Path("out/TORVEX_two.odp")),
-              (QStringList{"content.xml", "mimetype", "Pictures/p.png"}));
+              (QStringList{"mimetype", "content.xml", "Pictures/p.png"}));
     EXPECT_EQ(ReadBytes(Path("out/two.odp_MediaContent/p.png")), QByteArray("picture of row 1"));
     EXPECT_EQ(m_view.totalRange, 3);
     EXPECT_EQ(m_view.totalPositions, (std::vector<int>{0, 0, 1, 2, 3, 3}));
@@ -226,15 +227,33 @@ TEST_F(SaveJobTest, StopNoticedAtTheNextRepairedRow) {
 }
 
 // Same file name in two folders: one package path, the second replaces the first.
-TEST_F(SaveJobTest, RowsWithTheSameFileNameShareThePackage) {
+// Same-named rows of one run never overwrite each other; the later get a number.
+TEST_F(SaveJobTest, RowsWithTheSameFileNameGetNamesOfTheirOwn) {
     AddRow("/a/plan.odp", true);
     AddRow("/b/plan.odp", true);
+    AddRow("/c/plan.odp", true);
     SaveWorker(&m_params);
-    EXPECT_EQ(m_view.log,
-              Join({SavedRow("/a/plan.odp", true), SavedRow("/b/plan.odp", true), Completion()}));
-    EXPECT_EQ(NamesIn(Path("out")), (QStringList{"TORVEX_plan.odp", "plan.odp_MediaContent"}));
-    EXPECT_EQ(MemberBytes(Path("out/TORVEX_plan.odp"), "content.xml"), QByteArray("row 1"));
-    EXPECT_EQ(ReadBytes(Path("out/plan.odp_MediaContent/p.png")), QByteArray("picture of row 1"));
+    const auto renamed = [](const QString& p, int n) {
+        std::vector<Line> lines = SavedRow(p, true);
+        lines.insert(lines.begin() + 1,
+                     {p + QString(" is saved as TORVEX_plan (%1).odp, as an earlier file of this "
+                                  "run has the same name....\r\n")
+                              .arg(n),
+                      kLogBlack});
+        return lines;
+    };
+    EXPECT_EQ(m_view.log, Join({SavedRow("/a/plan.odp", true), renamed("/b/plan.odp", 2),
+                                renamed("/c/plan.odp", 3), Completion()}));
+    EXPECT_EQ(NamesIn(Path("out")),
+              (QStringList{"TORVEX_plan (2).odp", "TORVEX_plan (3).odp", "TORVEX_plan.odp",
+                           "plan.odp (2)_MediaContent", "plan.odp (3)_MediaContent",
+                           "plan.odp_MediaContent"}));
+    EXPECT_EQ(MemberBytes(Path("out/TORVEX_plan.odp"), "content.xml"), QByteArray("row 0"));
+    EXPECT_EQ(MemberBytes(Path("out/TORVEX_plan (2).odp"), "content.xml"), QByteArray("row 1"));
+    EXPECT_EQ(MemberBytes(Path("out/TORVEX_plan (3).odp"), "content.xml"), QByteArray("row 2"));
+    EXPECT_EQ(ReadBytes(Path("out/plan.odp_MediaContent/p.png")), QByteArray("picture of row 0"));
+    EXPECT_EQ(ReadBytes(Path("out/plan.odp (2)_MediaContent/p.png")),
+              QByteArray("picture of row 1"));
 }
 
 class DestinationFormTest : public SaveJobTest,
@@ -335,7 +354,7 @@ TEST_F(SaveJobTest, PackageThatCannotBeWrittenIsLoggedAsFailed) {
     EXPECT_EQ(rest, Join({SavedRow("/talks/next.odp", true), Completion()}));
     EXPECT_TRUE(QFileInfo(Path("out/TORVEX_plan.odp")).isDir());
     EXPECT_TRUE(NamesIn(Path("out/TORVEX_plan.odp")).isEmpty());
-    EXPECT_TRUE(NamesIn(Path("out")).filter(".part").isEmpty());
+    EXPECT_TRUE(NamesIn(Path("out")).filter(".pelmark-").isEmpty());
     ExpectFinishedState();
 }
 

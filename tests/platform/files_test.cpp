@@ -5,11 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
 #include <set>
 
 #include "platform/errors.h"
+#include "platform/output_files.h"
 #include "support/private_temp_dir.h"
 
 namespace {
@@ -106,6 +108,47 @@ TEST(CreateUniqueTempFile, MakesFreshEmptyOpcFiles) {
         EXPECT_TRUE(seen.insert(*path).second) << "name reused: " << path->toStdString();
     }
     EXPECT_FALSE(platform::CreateUniqueTempFile(tmp.Path("missing/"), "OPC"));
+}
+
+}  // namespace
+
+namespace {
+
+// A second Ctrl+C removes what a destination would otherwise keep for good;
+// files of a working folder go with the folder and are left to it.
+TEST(TempFiles, OnlyThoseMarkedForRemovalGoWhenAbandoned) {
+    PrivateTempDir tmp;
+    int error = 0;
+    const std::optional<QString> removed =
+        platform::CreateTempFileIn(tmp.Path(), &error, platform::OnAbandon::Remove);
+    const std::optional<QString> kept = platform::CreateTempFileIn(tmp.Path(), &error);
+    const std::optional<QString> renamed =
+        platform::CreateTempFileIn(tmp.Path(), &error, platform::OnAbandon::Remove);
+    ASSERT_TRUE(removed && kept && renamed);
+    EXPECT_TRUE(QFileInfo(*removed).fileName().startsWith(".pelmark-"));
+    EXPECT_EQ(QFileInfo(*removed).fileName().size(), 15);
+    ASSERT_EQ(platform::ReplaceFile(*renamed, tmp.Path("final")), 0);
+    platform::DeleteAbandonedTempFiles();
+    EXPECT_FALSE(QFile::exists(*removed));
+    EXPECT_TRUE(QFile::exists(*kept));
+    EXPECT_TRUE(QFile::exists(tmp.Path("final")));  // no longer temporary
+}
+
+TEST(FileIdentity, SameFileWhateverThePath) {
+    PrivateTempDir tmp;
+    Write(tmp.Path("X.odp"), "a");
+    Write(tmp.Path("x.odp"), "b");
+    ASSERT_TRUE(QFile::link(tmp.Path("x.odp"), tmp.Path("l.odp")));
+    EXPECT_EQ(platform::IdentityOf(tmp.Path("x.odp")), platform::IdentityOf(tmp.Path("l.odp")));
+    EXPECT_FALSE(platform::IdentityOf(tmp.Path("x.odp")) ==
+                 platform::IdentityOf(tmp.Path("X.odp")));
+    EXPECT_FALSE(platform::IdentityOf(tmp.Path("none")));
+    EXPECT_EQ(platform::KindOf(tmp.Path("x.odp")), platform::PathKind::RegularFile);
+    EXPECT_EQ(platform::KindOf(tmp.Path()), platform::PathKind::Folder);
+    EXPECT_EQ(platform::KindOf("/dev/null"), platform::PathKind::Other);
+    int error = 0;
+    EXPECT_EQ(platform::KindOf(tmp.Path("none"), &error), platform::PathKind::Missing);
+    EXPECT_EQ(error, ENOENT);
 }
 
 }  // namespace

@@ -65,6 +65,12 @@ TEST(ListFolder, SortsWithoutRegardToCaseAndNeverCallsALinkAFolder) {
     for (const auto& e : entries) names << e.name + (e.isFolder ? "/" : "");
     EXPECT_EQ(names, QStringList({".hidden", "a.png", "b.xml", "C", "link", "Pictures/"}));
     EXPECT_TRUE(platform::ListFolder(tmp.Path("missing")).empty());
+    // Callers that must not take an unreadable folder for an empty one are told.
+    int error = 0;
+    EXPECT_TRUE(platform::ListFolder(tmp.Path("missing"), &error).empty());
+    EXPECT_EQ(error, ENOENT);
+    platform::ListFolder(tmp.Path(), &error);
+    EXPECT_EQ(error, 0);
 }
 
 }  // namespace

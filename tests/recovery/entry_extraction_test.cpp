@@ -80,13 +80,14 @@ TEST(EntryFolders, AFolderThatCannotBeMadeIsReportedAndTheNextLevelTried) {
     const QString folder = tmp.Path("w") + '/';
     ASSERT_EQ(platform::CreateFolder(folder), 0);
     RecordingJobView view;
-    QString name = QString(300, 'L') + "\\inner\\x.xml";
+    // "f" is a file: the level below it cannot be made, nor the one after.
+    WriteBytes(folder + "f", "x");
+    QString name = "f\\inner\\deeper\\x.xml";
     CreateEntryFolders(folder, name, &view);
-    // The first level's name is too long; the second then cannot be made either.
     ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(view.messages[0].text, platform::ErrorText(ENAMETOOLONG));
+    EXPECT_EQ(view.messages[0].text, platform::ErrorText(ENOTDIR));
     EXPECT_EQ(view.messages[0].style, kMsgInfo);
-    EXPECT_EQ(view.messages[1].text, platform::ErrorText(ENAMETOOLONG));
+    EXPECT_EQ(view.messages[1].text, platform::ErrorText(ENOTDIR));
 
     // A level already there, as a folder or even as a file, is no news.
     RecordingJobView quiet;
@@ -511,3 +512,36 @@ TEST(WriteGuard, KeepsOneGiBOrFivePercentWhicheverIsLess) {
 }
 
 }  // namespace
+
+// A member name near the file system's limit is written under it; one past it
+// is written under a shortened name that keeps its extension, with a log line.
+TEST(ExtractEntries, NamesTooLongForTheFileSystemAreShortenedNotLost) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("plan.odp");
+    const QByteArray fits = QByteArray(251, 'f') + ".xml";     // 255 bytes
+    const QByteArray tooLong = QByteArray(296, 'l') + ".png";  // 300 bytes
+    ASSERT_TRUE(PackageBuilder()
+                    .Stored(fits, "fits")
+                    .Stored("Pictures/" + tooLong, "long")
+                    .WriteTo(package));
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    Extracted out;
+    ScanAndExtract(package, folder, &out);
+    EXPECT_EQ(ReadAll(folder + '/' + fits), "fits");
+    const QStringList pictures = QDir(folder + "/Pictures").entryList(QDir::Files);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_LE(pictures[0].toUtf8().size(), 255);
+    EXPECT_TRUE(pictures[0].startsWith("llll") && pictures[0].endsWith(".png"));
+    EXPECT_EQ(ReadAll(folder + "/Pictures/" + pictures[0]), "long");
+    bool logged = false;
+    for (const RecordingJobView::LogLine& line : out.view.log)
+        logged = logged || line.text == package + " member Pictures/" + tooLong +
+                                            " has a name too long for the file system; it is "
+                                            "kept as Pictures/" +
+                                            pictures[0] + "....\r\n";
+    EXPECT_TRUE(logged);
+    // No temporary file is left beside them (the built-in content.xml joins them).
+    EXPECT_EQ(Tree(folder),
+              QStringList({"content.xml", QString(fits), "Pictures/", "Pictures/" + pictures[0]}));
+}

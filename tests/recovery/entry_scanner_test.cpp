@@ -497,3 +497,50 @@ TEST(ScanPackage, APackageThatCannotBeOpenedShowsTheSystemsText) {
 }
 
 }  // namespace
+
+namespace {
+
+QByteArray Zip64Extra(uint64_t uncompressed, uint64_t compressed) {
+    QByteArray extra("\x01\x00\x10\x00", 4);
+    for (uint64_t v : {uncompressed, compressed})
+        for (int i = 0; i < 8; ++i) extra.append(char((v >> (8 * i)) & 0xFF));
+    return extra;
+}
+
+// A member written with zip64 sizes keeps 0xFFFFFFFF in its header; taken at
+// its word it would swallow every member after it.
+TEST(Zip64Header, TakesItsSizesFromTheExtraField) {
+    PrivateTempDir tmp;
+    const QByteArray data = "zip64 member data";
+    LocalHeader zip64;
+    zip64.name = "content.xml";
+    zip64.compressedSize = zip64.uncompressedSize = 0xFFFFFFFF;
+    zip64.extra = Zip64Extra(data.size(), data.size());
+    // An unrelated extra record first: the zip64 one is found among others.
+    zip64.extra.prepend(QByteArray("\x55\x54\x05\x00\x01\x00\x00\x00\x00", 9));
+    PackageBuilder b;
+    b.Member(zip64, data).Stored("styles.xml", "after it");
+    ASSERT_TRUE(b.WriteTo(tmp.Path("p.odp")));
+    const std::vector<EntryInfo> expected{Entry(uint32_t(data.size()), uint32_t(data.size()),
+                                                "content.xml", uint64_t(b.Members()[0].dataOffset)),
+                                          AsPlaced(b.Members()[1], "styles.xml")};
+    for (size_t block : {size_t(5), kScanBlockSize})
+        EXPECT_EQ(Walk(tmp.Path("p.odp"), block), expected) << "block size " << block;
+}
+
+// A member of 4 GiB or more cannot be held; it is stepped over by its real
+// size, here claiming the bytes up to the next member exactly.
+TEST(Zip64Header, AMemberTooLargeToHoldIsSteppedOver) {
+    PrivateTempDir tmp;
+    LocalHeader huge;
+    huge.name = "video.bin";
+    huge.compressedSize = huge.uncompressedSize = 0xFFFFFFFF;
+    huge.extra = Zip64Extra(uint64_t(5) << 30, 100);
+    PackageBuilder b;
+    b.Member(huge, QByteArray(100, 'v')).Stored("content.xml", "kept");
+    ASSERT_TRUE(b.WriteTo(tmp.Path("p.odp")));
+    EXPECT_EQ(Walk(tmp.Path("p.odp")),
+              std::vector<EntryInfo>{AsPlaced(b.Members()[1], "content.xml")});
+}
+
+}  // namespace
