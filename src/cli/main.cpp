@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "cli/cli_options.h"
 #include "cli/input_checks.h"
@@ -37,9 +39,14 @@ std::mutex g_abandonLock;
 QString g_abandonWorkingFolder;
 
 void Abandon() {
-    platform::DeleteAbandonedTempFiles();
+    platform::RefuseNewFiles();
     std::lock_guard<std::mutex> guard(g_abandonLock);
-    if (!g_abandonWorkingFolder.isEmpty()) RemoveFolderTree(g_abandonWorkingFolder);
+    // Twice: a file the worker was making at that very moment is gone too.
+    for (int pass = 0; pass < 2; ++pass) {
+        platform::DeleteAbandonedTempFiles();
+        if (!g_abandonWorkingFolder.isEmpty()) RemoveFolderTree(g_abandonWorkingFolder);
+        if (pass == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 }  // namespace

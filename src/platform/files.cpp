@@ -6,9 +6,22 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <atomic>
 #include <cerrno>
 
 namespace platform {
+
+namespace {
+std::atomic<bool> g_refuseNewFiles{false};
+}  // namespace
+
+void RefuseNewFiles() {
+    g_refuseNewFiles.store(true);
+}
+
+bool NewFilesRefused() {
+    return g_refuseNewFiles.load(std::memory_order_relaxed);
+}
 
 namespace {
 QByteArray Native(const QString& path) {
@@ -86,6 +99,7 @@ WriteFile::~WriteFile() {
 
 int WriteFile::Create(const QString& path) {
     Close();
+    if (NewFilesRefused()) return ECANCELED;
     const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     m_fd = fd;
@@ -151,6 +165,7 @@ bool CopyFile(const QString& from, const QString& to) {
 std::optional<QString> CreateUniqueTempFile(const QString& folder, const QString& prefix) {
     // Like the Windows scheme: a four-hex-digit number, tried until a free name is found.
     const quint32 start = QRandomGenerator::global()->bounded(0x10000u);
+    if (NewFilesRefused()) return std::nullopt;
     for (quint32 i = 0; i < 0x10000u; ++i) {
         const quint32 number = (start + i) & 0xFFFF;
         if (number == 0) continue;

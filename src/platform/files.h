@@ -47,6 +47,11 @@ private:
     int m_fd = -1;
 };
 
+// From the moment a run is abandoned, no new file or folder is made (creating
+// one fails with ECANCELED), so what is being removed stays removed.
+void RefuseNewFiles();
+bool NewFilesRefused();
+
 bool FileExists(const QString& path);  // an existing regular file
 
 // Which file a path names, links followed: two paths name the same file

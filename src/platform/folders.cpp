@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "files.h"
+
 namespace platform {
 
 namespace {
@@ -24,6 +26,7 @@ QString TempPath() {
 }
 
 int CreateFolder(const QString& path) {
+    if (NewFilesRefused()) return ECANCELED;
     if (::mkdir(Native(path).constData(), 0700) == 0) return 0;
     return errno;
 }

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <set>
 
+#include "files.h"
+
 namespace platform {
 
 namespace {
@@ -34,6 +36,10 @@ void Forget(const QByteArray& native) {
 std::optional<QString> CreateTempFileIn(const QString& folder, int* error, OnAbandon onAbandon) {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const QString base = folder.endsWith('/') ? folder : folder + '/';
+    if (NewFilesRefused()) {
+        *error = ECANCELED;
+        return std::nullopt;
+    }
     for (int attempt = 0; attempt < 1000; ++attempt) {
         QString name = ".pelmark-";
         for (int i = 0; i < 6; ++i)
@@ -78,6 +84,7 @@ void DeleteAbandonedTempFiles() {
 }
 
 int CreateOutputFolder(const QString& path) {
+    if (NewFilesRefused()) return ECANCELED;
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return 0;
     return errno;
 }
