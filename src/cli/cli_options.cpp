@@ -72,44 +72,24 @@ QString CliUsage() {
         "      --no-media    do not copy the pictures into DIR/<name>_MediaContent\n"
         "      --keep-work   keep the working folder with the recovered members and\n"
         "                    print where it is\n"
-        "      --no-complete do not salvage damaged members, rebuild a lost manifest or
-"
-        "                    stand in for lost pictures, and write the package's members
-"
-        "                    in folder order
-"
-        "  -q, --quiet       print only errors and the summary
-"
-        "  -h, --help        show this help
-"
-        "  -V, --version     show the version
-"
-        "
-"
-        "The log goes to stdout, coloured on a terminal unless NO_COLOR is set or
-"
-        "TERM is dumb; errors and the closing message go to stderr. After the log,
-"
-        "one line per file tells what came back of its slides (\"slides kept: 41\",
-"
-        "or \"slides lost\" when a one-slide document stands in).
-"
-        "
-"
-        "Exit status: 0 when every file was repaired and saved with its slides whole,
-"
-        "1 when any file was not repaired or not saved, 2 for a usage error or an
-"
-        "unusable destination, 3 when every file was saved but slides of some were
-"
-        "lost (content.xml damaged or replaced), 130 after Ctrl+C and 143 after
-"
-        "SIGTERM (129 after SIGHUP).
-"
-        "Ctrl+C stops after the current file, as the Stop button does: the files
-"
-        "repaired before it are saved, a file whose scan was cut short is not. A
-"
-        "second Ctrl+C abandons the run at once, leaving no temporary file behind.
-");
+        "      --no-complete do not salvage damaged members, rebuild a lost manifest or\n"
+        "                    stand in for lost pictures, and write the package's members\n"
+        "                    in folder order\n"
+        "  -q, --quiet       print only errors and the summary\n"
+        "  -h, --help        show this help\n"
+        "  -V, --version     show the version\n"
+        "\n"
+        "The log goes to stdout, coloured on a terminal unless NO_COLOR is set or\n"
+        "TERM is dumb; errors and the closing message go to stderr. After the log,\n"
+        "one line per file tells what came back of its slides (\"slides kept: 41\",\n"
+        "or \"slides lost\" when a one-slide document stands in).\n"
+        "\n"
+        "Exit status: 0 when every file was repaired and saved with its slides whole,\n"
+        "1 when any file was not repaired or not saved, 2 for a usage error or an\n"
+        "unusable destination, 3 when every file was saved but slides of some were\n"
+        "lost (content.xml damaged or replaced), 130 after Ctrl+C and 143 after\n"
+        "SIGTERM (129 after SIGHUP).\n"
+        "Ctrl+C stops after the current file, as the Stop button does: the files\n"
+        "repaired before it are saved, a file whose scan was cut short is not. A\n"
+        "second Ctrl+C abandons the run at once, leaving no temporary file behind.\n");
 }

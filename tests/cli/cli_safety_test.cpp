@@ -178,8 +178,11 @@ TEST_F(CliSafety, QuietPrintsOnlyErrorsAndTheSummary) {
     const QString good = Write("x.odp", SmallPresentation());
     const CliRun run = Run({"-q", "--no-media", "-o", Path("out"), good, Path("gone.odp")});
     EXPECT_EQ(run.exitCode, 1);
+    // The red line, then the summary: where the package went and each file's slides.
     EXPECT_EQ(run.out, Path("gone.odp") + " cannot be saved,as it is not Repaired.\n" +
-                           "Repaired presentation: " + Path("out/TORVEX_x.odp") + "\n");
+                           "Repaired presentation: " + Path("out/TORVEX_x.odp") + "\n" + good +
+                           ": slides kept: 0\n" + Path("gone.odp") + ": not repaired\n")
+        << run.out.toStdString();
     EXPECT_TRUE(run.err.contains(Path("gone.odp") + ": No such file or directory"));
 }
 

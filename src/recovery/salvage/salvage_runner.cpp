@@ -19,6 +19,7 @@
 #include "recovery/entry_scanner.h"
 #include "recovery/member_output.h"
 #include "recovery/member_path.h"
+#include "recovery/package_kind.h"
 #include "recovery/salvage/partial_inflate.h"
 #include "recovery/salvage/xml_prefix.h"
 #include "recovery/salvage/xml_salvage.h"
@@ -382,6 +383,9 @@ void Runner::SweepXml() {
 }
 
 void Runner::SettleContent() {
+    // A text, a spreadsheet or an Office Open XML package has no slides to
+    // count, and never gets the presentation's built-in document.
+    if (!DetectPackageKind(m_folder).presentation) return;
     const QString path = FullPath(kContent);
     if (m_contentSalvaged) {
         m_result.slides = SalvageResult::Slides::Salvaged;
