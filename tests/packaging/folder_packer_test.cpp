@@ -161,8 +161,8 @@ TEST_F(FolderPackerTest, HelperThreadsWriteTheSameBytesAsOneThread) {
     }
 
     // A member that cannot be added stops the package at the same place.
-    MakeFolder(Path("work/Object 5/") + QString(200, 'n'));
-    WriteBytes(Path("work/Object 5/") + QString(200, 'n') + '/' + QString(60, 'm'), "x");
+    // (A link to a folder: a name too long for a package is only left out.)
+    ASSERT_TRUE(QFile::link(Path("work/META-INF"), Path("work/Object 5/linked")));
     one.PackFolder(Path("work"), Path("out/bad.odp"));
     ASSERT_FALSE(one.LastError().isEmpty());
     for (const int helpers : {1, 2}) {

@@ -146,6 +146,10 @@ TEST_P(MimetypeLayoutTest, MimetypeLeadsOnlyWithTheCompletionStep) {
     AddRow("/talks/plan.odp");
     m_view.extractMedia = false;
     m_params.completePackages = GetParam().complete;
+    // The first read of a new file moves its access time, which a package
+    // records: read them once before the two packs that are compared.
+    FolderPacker settle;
+    ASSERT_TRUE(settle.PackFolder(WorkingFolderOf("/talks/plan.odp", 0), Path("settle.odp")));
     SaveWorker(&m_params);
     const QByteArray bytes = ReadBytes(Path("out/TORVEX_plan.odp"));
     const ziptest::Archive a = ziptest::Parse(bytes);
