@@ -90,35 +90,10 @@ int Bits(int slides, QTextStream& out) {
     return 0;
 }
 
-// Level 6 with a full flush every `per` slides (0: none).
-QByteArray Deflate(const QByteArray& xml, int per) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(xml.size()))) + 65536, '\0');
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    qsizetype at = 0;
-    int pages = 0;
-    for (;;) {
-        qsizetype next = xml.indexOf("</draw:page>", at);
-        const bool last = next < 0;
-        next = last ? xml.size() : next + 12;
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(xml.constData()) + at);
-        z.avail_in = uInt(next - at);
-        const bool flush = !last && per > 0 && ++pages % per == 0;
-        deflate(&z, last ? Z_FINISH : flush ? Z_FULL_FLUSH : Z_NO_FLUSH);
-        at = next;
-        if (last) break;
-    }
-    out.resize(int(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
-
 int Resync(int slides, QTextStream& out) {
     const QByteArray xml = DeckContentXml(slides);
     for (const int per : {0, 10, 1}) {
-        QByteArray packed = Deflate(xml, per);
+        QByteArray packed = DeflateFlushingEvery(xml, per);
         const int start = packed.size() / 2;
         for (int i = 0; i < 2048 && start + i < packed.size(); ++i) packed[start + i] = '\0';
         QElapsedTimer timer;

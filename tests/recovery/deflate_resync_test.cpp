@@ -47,33 +47,6 @@ int PagesIn(const std::vector<QByteArray>& runs) {
     return pages;
 }
 
-// Raw Deflate at level 6, with a full flush after every `slidesPerFlush`
-// slides (0: none), the way a writer that streams its output leaves points
-// where the history starts afresh.
-QByteArray Deflate(const QByteArray& xml, int slidesPerFlush) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(xml.size()))) + 65536, '\0');
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    qsizetype at = 0;
-    int pages = 0;
-    for (;;) {
-        qsizetype next = xml.indexOf("</draw:page>", at);
-        const bool last = next < 0;
-        next = last ? xml.size() : next + 12;
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(xml.constData()) + at);
-        z.avail_in = uInt(next - at);
-        const bool flush = !last && slidesPerFlush > 0 && ++pages % slidesPerFlush == 0;
-        deflate(&z, last ? Z_FINISH : flush ? Z_FULL_FLUSH : Z_NO_FLUSH);
-        at = next;
-        if (last) break;
-    }
-    out.resize(int(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
-
 void Damage(QByteArray& packed, double at, int length, bool zeroed) {
     const int start = int(packed.size() * at);
     const QByteArray noise = PackageBuilder::Incompressible(length, 11);
@@ -94,7 +67,7 @@ class ResyncPastDamage : public ::testing::TestWithParam<DamageCase> {};
 TEST_P(ResyncPastDamage, KeepsOnlyExactBytesInOrder) {
     const DamageCase& c = GetParam();
     const QByteArray xml = DeckContentXml(150);
-    QByteArray packed = Deflate(xml, c.slidesPerFlush);
+    QByteArray packed = DeflateFlushingEvery(xml, c.slidesPerFlush);
     Damage(packed, c.at, c.length, c.zeroed);
 
     const int64_t wrong = FirstWrongByte(packed, xml);
@@ -134,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Resync, ZeroedBlockInALongStreamKeepsSlidesOnBothSides) {
     const QByteArray xml = DeckContentXml(150);
-    QByteArray packed = Deflate(xml, 10);
+    QByteArray packed = DeflateFlushingEvery(xml, 10);
     Damage(packed, 0.5, 3000, true);
     const int64_t wrong = FirstWrongByte(packed, xml);
     const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun);
@@ -149,7 +122,7 @@ TEST(Resync, ZeroedBlockInALongStreamKeepsSlidesOnBothSides) {
 
 TEST(Resync, ACutStreamKeepsWhatFollowsTheDamageUpToTheCut) {
     const QByteArray xml = DeckContentXml(150);
-    QByteArray packed = Deflate(xml, 10);
+    QByteArray packed = DeflateFlushingEvery(xml, 10);
     Damage(packed, 0.3, 2048, true);
     packed.chop(packed.size() / 5);
 
@@ -162,7 +135,7 @@ TEST(Resync, ACutStreamKeepsWhatFollowsTheDamageUpToTheCut) {
 
 TEST(Resync, TwoDamagedPlacesAreBothCrossed) {
     const QByteArray xml = DeckContentXml(200);
-    QByteArray packed = Deflate(xml, 10);
+    QByteArray packed = DeflateFlushingEvery(xml, 10);
     Damage(packed, 0.3, 1500, true);
     Damage(packed, 0.7, 1500, true);
 
@@ -219,7 +192,7 @@ TEST(Resync, AStopRequestEndsTheSearch) {
 
 TEST(Resync, OutputStaysWithinTheLimit) {
     const QByteArray xml = DeckContentXml(150);
-    QByteArray packed = Deflate(xml, 10);
+    QByteArray packed = DeflateFlushingEvery(xml, 10);
     Damage(packed, 0.25, 1024, true);
     ResyncLimits limits;
     limits.maxOutputBytes = 40000;

@@ -1,5 +1,7 @@
 #include "support/deck_xml.h"
 
+#include <zlib.h>
+
 #include <random>
 
 namespace {
@@ -62,4 +64,28 @@ int WholePages(const QByteArray& xml) {
         at = close + 1;
     }
     return count;
+}
+
+QByteArray DeflateFlushingEvery(const QByteArray& xml, int slidesPerFlush) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(xml.size()))) + 65536, '\0');
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    qsizetype at = 0;
+    int pages = 0;
+    for (;;) {
+        qsizetype next = xml.indexOf("</draw:page>", at);
+        const bool last = next < 0;
+        next = last ? xml.size() : next + 12;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(xml.constData()) + at);
+        z.avail_in = uInt(next - at);
+        const bool flush = !last && slidesPerFlush > 0 && ++pages % slidesPerFlush == 0;
+        deflate(&z, last ? Z_FINISH : flush ? Z_FULL_FLUSH : Z_NO_FLUSH);
+        at = next;
+        if (last) break;
+    }
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out;
 }

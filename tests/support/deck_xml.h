@@ -10,3 +10,8 @@ QByteArray DeckContentXml(int slides, uint32_t seed = 1);
 
 // The number of whole "<draw:page ...</draw:page>" elements in `xml`.
 int WholePages(const QByteArray& xml);
+
+// Raw Deflate at level 6, with a full flush after every `slidesPerFlush`
+// slides (0: none), the way a writer that streams its output leaves points
+// where the history starts afresh.
+QByteArray DeflateFlushingEvery(const QByteArray& xml, int slidesPerFlush);
