@@ -111,11 +111,11 @@ TEST_P(LostHeader, TheMemberIsFoundAndNamed) {
     EXPECT_EQ(m.dataEnd, hurt.dataOffset + hurt.compressedSize);
     // The header (or the descriptor after the data) still tells its length and CRC-32.
     const bool recorded = c.hurt != Hurt::Zeroed || c.descriptor;
-    EXPECT_EQ(m.sizeKnown, recorded);
-    EXPECT_EQ(m.crcKnown, recorded);
+    EXPECT_EQ(m.recorded.sizeKnown, recorded);
+    EXPECT_EQ(m.recorded.crcKnown, recorded);
     if (recorded) {
-        EXPECT_EQ(m.size, uint64_t(c.content.size()));
-        EXPECT_EQ(m.crc, PackageBuilder::Crc32(c.content));
+        EXPECT_EQ(m.recorded.size, uint64_t(c.content.size()));
+        EXPECT_EQ(m.recorded.crc, PackageBuilder::Crc32(c.content));
     }
     EXPECT_EQ(Inflate(bytes.mid(int(m.dataOffset), int(m.dataEnd - m.dataOffset))), c.content);
 }

@@ -311,9 +311,9 @@ TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
     EXPECT_EQ(seen.name, "content.xml");
     EXPECT_EQ(seen.dataOffset, deck.contentData);
     // The sizes and CRC-32 of its descriptor.
-    EXPECT_TRUE(seen.sizeKnown && seen.crcKnown);
-    EXPECT_EQ(seen.size, uint64_t(deck.content.bytes.size()));
-    EXPECT_EQ(seen.crc, PackageBuilder::Crc32(deck.content.bytes));
+    EXPECT_TRUE(seen.recorded.Complete());
+    EXPECT_EQ(seen.recorded.size, uint64_t(deck.content.bytes.size()));
+    EXPECT_EQ(seen.recorded.crc, PackageBuilder::Crc32(deck.content.bytes));
     EXPECT_GE(seen.goodInput, deck.flushedAt[9]);
     EXPECT_EQ(SlideNames(Content()), Pages(1, 10) + Pages(31, kSlides));
     EXPECT_EQ(result.slidesKept, 20);
@@ -362,7 +362,7 @@ TEST_F(DeepSteps, ABitRepairIsTakenOnlyWhenItGivesTheRecordedCrc) {
         SalvageSteps steps;
         steps.repairBit = [&](const platform::ReadOnlyFile&, const DamagedStream& member,
                               const std::function<bool()>&, const ByteSink& sink) {
-            EXPECT_TRUE(member.crcKnown && member.sizeKnown);
+            EXPECT_TRUE(member.recorded.Complete());
             QByteArray give = content.bytes;
             if (!right) give[give.size() - 3] = 'X';  // claims success with other bytes
             return sink(give.constData(), give.size());

@@ -44,7 +44,8 @@ Fault FirstFault(const QByteArray& compressed, const DamagedStream& member,
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return fault;
     const int64_t limit = std::min<int64_t>(
-        kMaxParsedOutput, member.sizeKnown ? int64_t(member.size) + 1 : kMaxParsedOutput);
+        kMaxParsedOutput,
+        member.recorded.sizeKnown ? int64_t(member.recorded.size) + 1 : kMaxParsedOutput);
     QByteArray text;
     char chunk[64 * 1024];
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData()));
@@ -86,7 +87,8 @@ bool HasZeroedStretch(const QByteArray& data) {
 
 bool RepairBit(const platform::ReadOnlyFile& package, const DamagedStream& member,
                const std::function<bool()>& keepRunning, const ByteSink& sink) {
-    if (!member.sizeKnown || !member.crcKnown || member.size > UINT32_MAX) return false;
+    const RecordedCheck& recorded = member.recorded;
+    if (!recorded.Complete() || recorded.size > UINT32_MAX) return false;
     QByteArray compressed = ReadData(package, member);
     const Fault fault = FirstFault(compressed, member, keepRunning);
     // What follows the end of the stream (a descriptor, the central
@@ -94,8 +96,9 @@ bool RepairBit(const platform::ReadOnlyFile& package, const DamagedStream& membe
     if (fault.streamEnd >= 0) compressed.truncate(int(fault.streamEnd));
     // A cut or a zeroed stretch is no flipped bit: the time goes to the resync.
     if (fault.cut || HasZeroedStretch(compressed)) return false;
-    const BitRepairResult result = RepairFlippedBit(compressed, uint32_t(member.size), member.crc,
-                                                    fault.at, BitRepairLimits(), keepRunning);
+    const BitRepairResult result =
+        RepairFlippedBit(compressed, uint32_t(recorded.size), recorded.crc, fault.at,
+                         BitRepairLimits(), keepRunning);
     if (result.outcome != BitRepairResult::Outcome::Repaired) return false;
     return sink(result.content.constData(), result.content.size());
 }
@@ -127,10 +130,7 @@ std::vector<FoundMember> FindOrphans(const platform::ReadOnlyFile& package,
         f.method = m.method;
         f.dataOffset = m.dataOffset;
         f.dataEnd = m.dataEnd;
-        f.sizeKnown = m.sizeKnown;
-        f.size = m.size;
-        f.crcKnown = m.crcKnown;
-        f.crc = m.crc;
+        f.recorded = m.recorded;
         found.push_back(f);
     }
     return found;

@@ -226,9 +226,7 @@ private:
             if (member.dataOffset + int64_t(compressed) > m_length) return false;
             if (method == 0 && compressed != size) return false;
             if (method == 8 && uint64_t(size) > uint64_t(compressed) * kMaxRatio) return false;
-            member.sizeKnown = member.crcKnown = true;
-            member.size = size;
-            member.crc = crc;
+            member.recorded = {true, size, true, crc};
             member.dataEnd = member.dataOffset + compressed;
             if (method == 8) {
                 const StreamExtent extent =
@@ -286,9 +284,7 @@ private:
         if (m_file.ReadAt(member->dataEnd, d, sizeof d) != int64_t(sizeof d)) return;
         if (d[0] != 'P' || d[1] != 'K' || d[2] != 7 || d[3] != 8) return;
         if (Le32(d + 8) != uint32_t(extent.consumed)) return;
-        member->sizeKnown = member->crcKnown = true;
-        member->crc = Le32(d + 4);
-        member->size = Le32(d + 12);
+        member->recorded = {true, Le32(d + 12), true, Le32(d + 4)};
     }
 
     const platform::ReadOnlyFile& m_file;

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "recovery/salvage/recorded_check.h"
+
 namespace platform {
 class ReadOnlyFile;
 }
@@ -29,11 +31,8 @@ struct OrphanMember {
     int64_t headerOffset = -1;  // where its local header starts; -1 when it is gone
     int64_t dataOffset = 0;     // its first data byte
     int64_t dataEnd = 0;        // no byte of it at or past this
-    bool sizeKnown = false;     // the header or a descriptor records its length
-    uint64_t size = 0;          // uncompressed
-    bool crcKnown = false;      // the header or a descriptor records its CRC-32
-    uint32_t crc = 0;
-    bool streamEnded = false;  // Deflate: its stream ends properly before dataEnd
+    RecordedCheck recorded;     // what the header or a descriptor records
+    bool streamEnded = false;   // Deflate: its stream ends properly before dataEnd
 };
 
 // Searches `unclaimed` (in file order, not overlapping) of `file` and returns

@@ -60,10 +60,7 @@ struct Member {
     int64_t coveredEnd = 0;  // last byte claimed by the member, plus one
     uint16_t method = kMethodDeflate;
     bool copied = false;  // the extraction copies it (equal sizes)
-    bool sizeKnown = false;
-    uint64_t size = 0;
-    bool crcKnown = false;
-    uint32_t crc = 0;
+    RecordedCheck recorded;
     bool found = false;  // from the search of unclaimed bytes
 };
 
@@ -74,10 +71,6 @@ struct Attempt {
     PartialInflate outcome;
     bool whole = false;
 };
-
-bool MatchesRecord(const Member& m, uint64_t length, uint32_t crc) {
-    return (!m.sizeKnown || m.size == length) && (!m.crcKnown || m.crc == crc);
-}
 
 bool IsBuiltInDocument(const QString& path) {
     const QByteArray builtIn = DefaultContentDocument();
@@ -145,19 +138,17 @@ void Runner::Survey() {
         const uint32_t crc = r.descriptorFound ? r.descriptorCrc : r.headerCrc;
         if (r.kept) {
             m.copied = r.entry.compressedSize == r.entry.uncompressedSize;
-            m.sizeKnown = true;
-            m.size = r.entry.uncompressedSize;
             // A CRC of 0 over data is one chance in four thousand million;
             // a 0 here means none was written.
-            m.crcKnown = crc != 0 || m.size == 0;
-            m.crc = crc;
+            m.recorded = {true, r.entry.uncompressedSize, crc != 0 || r.entry.uncompressedSize == 0,
+                          crc};
             m.coveredEnd = m.dataOffset + m.compressedSize;
             if (r.descriptorFound)
                 m.coveredEnd = std::max(m.coveredEnd, r.descriptorOffset + kDescriptorBytes);
         } else if (r.method == kMethodDeflate) {
             // Dropped by the scan for want of sizes: its data runs to the next header.
-            m.crcKnown = crc != 0;
-            m.crc = crc;
+            m.recorded.crcKnown = crc != 0;
+            m.recorded.crc = crc;
             m.coveredEnd = m.dataOffset;
         } else {
             continue;  // folder entries and empty stored members
@@ -175,7 +166,7 @@ void Runner::CheckExtracted() {
     };
     QHash<QString, FileSum> sums;
     for (const Member& m : m_members) {
-        if (!m.sizeKnown) continue;
+        if (!m.recorded.sizeKnown) continue;
         auto it = sums.find(m.path);
         if (it == sums.end()) {
             FileSum sum;
@@ -183,9 +174,9 @@ void Runner::CheckExtracted() {
             sum.read = platform::FileExists(full) && FileLengthAndCrc(full, &sum.length, &sum.crc);
             it = sums.insert(m.path, sum);
         }
-        if (it->read && MatchesRecord(m, uint64_t(it->length), it->crc)) {
+        if (it->read && m.recorded.Matches(uint64_t(it->length), it->crc)) {
             m_whole.insert(m.path);
-            if (m.crcKnown) m_verified.insert(m.path);
+            if (m.recorded.crcKnown) m_verified.insert(m.path);
         }
     }
 }
@@ -199,7 +190,7 @@ void Runner::TryMember(const Member& m) {
     QTemporaryFile* out = attempt.decoded.get();
     const ByteSink sink = [out](const char* data, int64_t n) { return out->write(data, n) == n; };
     if (m.copied || m.method == 0) {
-        const int64_t want = m.sizeKnown ? int64_t(m.size) : m.end - m.dataOffset;
+        const int64_t want = m.recorded.sizeKnown ? int64_t(m.recorded.size) : m.end - m.dataOffset;
         const int64_t count = std::min(want, m_length - m.dataOffset);
         attempt.outcome.consumed =
             CopyAsFarAsItGoes(m_package, m.dataOffset, count, sink, &attempt.outcome.crc);
@@ -208,16 +199,16 @@ void Runner::TryMember(const Member& m) {
     } else {
         // A damaged member's sizes may belong to another: its stream is read
         // to its end, within what salvage or a length check can use.
-        uint64_t limit = IsXmlName(m.path) ? uint64_t(kMaxSalvagedXmlBytes) + 1
-                         : m.sizeKnown     ? m.size + 1
-                                           : kMaxUnsizedBytes;
+        uint64_t limit = IsXmlName(m.path)      ? uint64_t(kMaxSalvagedXmlBytes) + 1
+                         : m.recorded.sizeKnown ? m.recorded.size + 1
+                                                : kMaxUnsizedBytes;
         limit = std::min(limit, kMaxMemberBytes);
         attempt.outcome =
             InflateAsFarAsItGoes(m_package, m.dataOffset, m.end, limit, sink, m_keepRunning);
     }
     if (attempt.outcome.stopped || !out->flush()) return;
     attempt.whole = attempt.outcome.streamEnded &&
-                    MatchesRecord(m, attempt.outcome.produced, attempt.outcome.crc);
+                    m.recorded.Matches(attempt.outcome.produced, attempt.outcome.crc);
     const_cast<Member&>(m).coveredEnd =
         std::max(m.coveredEnd, std::min(m.dataOffset + attempt.outcome.consumed, m_length));
 
@@ -226,10 +217,10 @@ void Runner::TryMember(const Member& m) {
         // stream whose sizes were never found: the member is whole.
         if (Install(m.path, *out)) {
             m_whole.insert(m.path);
-            if (m.crcKnown) m_verified.insert(m.path);
+            if (m.recorded.crcKnown) m_verified.insert(m.path);
             if (m.found)
                 m_result.foundWithoutHeader << m.path;
-            else if (!m.sizeKnown)
+            else if (!m.recorded.sizeKnown)
                 m_result.toStreamEnd << m.path;
         }
         return;
@@ -264,10 +255,7 @@ void Runner::FindOrphans() {
         m.headerOffset = m.dataOffset = std::clamp<int64_t>(f.dataOffset, 0, m_length);
         m.end = std::clamp<int64_t>(f.dataEnd, m.dataOffset, m_length);
         m.method = f.method;
-        m.sizeKnown = f.sizeKnown;
-        m.size = f.size;
-        m.crcKnown = f.crcKnown;
-        m.crc = f.crc;
+        m.recorded = f.recorded;
         m.coveredEnd = m.dataOffset;
         m_members.push_back(m);
     }
@@ -301,12 +289,9 @@ void Runner::SalvageXml(Attempt& attempt) {
     damaged.dataEnd = m.end;
     damaged.goodInput = attempt.outcome.consumed;
     damaged.goodOutput = attempt.outcome.produced;
-    damaged.sizeKnown = m.sizeKnown;
-    damaged.size = m.size;
-    damaged.crcKnown = m.crcKnown;
-    damaged.crc = m.crc;
+    damaged.recorded = m.recorded;
 
-    if (deflated && m_steps.repairBit && m.sizeKnown && m.crcKnown &&
+    if (deflated && m_steps.repairBit && m.recorded.Complete() &&
         m.end - m.dataOffset <= kMaxBitRepairInput) {
         std::unique_ptr<QTemporaryFile> repaired = NewTempFile();
         if (repaired) {
@@ -320,7 +305,7 @@ void Runner::SalvageXml(Attempt& attempt) {
             };
             // Accepted only when the whole member is then what was recorded.
             if (m_steps.repairBit(m_package, damaged, m_keepRunning, sink) && out->flush() &&
-                length == m.size && crc == m.crc && Install(m.path, *out)) {
+                m.recorded.Matches(length, crc) && Install(m.path, *out)) {
                 m_whole.insert(m.path);
                 m_verified.insert(m.path);
                 m_result.putRight << m.path;
@@ -350,7 +335,7 @@ void Runner::SalvageXml(Attempt& attempt) {
     m_written.insert(m.path);
     if (m.found && !m_result.foundWithoutHeader.contains(m.path))
         m_result.foundWithoutHeader << m.path;
-    if (!m.sizeKnown && !m.found) m_result.toStreamEnd.removeAll(m.path);
+    if (!m.recorded.sizeKnown && !m.found) m_result.toStreamEnd.removeAll(m.path);
     m_result.salvaged << m.path;
     if (content) {
         m_contentSalvaged = true;
@@ -412,7 +397,7 @@ SalvageResult Runner::Run(const QString& packagePath) {
         Survey();
         CheckExtracted();
         for (const Member& m : m_members)
-            if (!m.sizeKnown || !m_whole.contains(m.path)) TryMember(m);
+            if (!m.recorded.sizeKnown || !m_whole.contains(m.path)) TryMember(m);
         FindOrphans();
         // One salvage per path: the attempt that decoded most.
         std::stable_sort(m_attempts.begin(), m_attempts.end(),

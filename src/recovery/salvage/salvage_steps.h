@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "recovery/salvage/partial_inflate.h"
+#include "recovery/salvage/recorded_check.h"
 
 // The deeper searches the salvage runner hands damaged members and
 // unclaimed bytes to. Each is optional: an empty one is skipped.
@@ -22,10 +23,7 @@ struct DamagedStream {
     // ran out, and the bytes they gave.
     int64_t goodInput = 0;
     uint64_t goodOutput = 0;
-    bool sizeKnown = false;  // the header or descriptor recorded its length
-    uint64_t size = 0;
-    bool crcKnown = false;  // the header or descriptor recorded its CRC-32
-    uint32_t crc = 0;
+    RecordedCheck recorded;  // what its header or descriptor recorded
 };
 
 // A stretch of the package that no recovered member covers: [begin, end).
@@ -41,10 +39,7 @@ struct FoundMember {
     uint16_t method = 8;     // 8 Deflate, 0 stored
     int64_t dataOffset = 0;  // its first data byte
     int64_t dataEnd = 0;     // no byte of it at or past this
-    bool sizeKnown = false;
-    uint64_t size = 0;  // uncompressed
-    bool crcKnown = false;
-    uint32_t crc = 0;
+    RecordedCheck recorded;  // uncompressed length and CRC-32, where known
 };
 
 // What a resync found past the damage of a Deflate member.
