@@ -9,7 +9,8 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-svg-dev libemf2svg-dev zlib1g-dev
           libgtest-dev googletest
           fonts-dejavu-core fonts-liberation
-          zip unzip libarchive-tools python3 desktop-file-utils)
+          zip unzip libarchive-tools python3 desktop-file-utils
+          clang libclang-rt-14-dev)  # the last two for the fuzz target's short run
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

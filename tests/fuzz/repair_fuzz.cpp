@@ -1,78 +1,85 @@
 // Fuzz target for the repair path: each input is repaired, completed and
 // saved through the real workers and a screenless view, and the saved package
-// is repaired again. It fails on any write outside its private folder, on any
-// temporary file left behind, and on a saved manifest that is not well-formed.
-//
-// Writes are checked where they are made: the engine's own calls to open,
-// mkdir, rename, unlink and rmdir are wrapped at link time (--wrap), and
-// every path they are given must lie inside the private folder.
-#include <fcntl.h>
-#include <stdarg.h>
+// is scanned and extracted again as the plain repair does. It fails on any
+// write outside the folders of the step that runs (write_watch sees every
+// path the engine and Qt write), on any file or temporary left behind, on a
+// damaged file that changed, and on a saved manifest that is not well-formed.
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 #include <QXmlStreamReader>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "packaging/save_job.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/output_files.h"
 #include "recovery/basic_job_view.h"
 #include "recovery/job_control.h"
 #include "recovery/package_kind.h"
 #include "recovery/repair_job.h"
+#include "write_watch.h"
 
 namespace {
 
-std::string g_box;        // the private folder, without a trailing "/"
-bool g_checking = false;  // only the runs are checked, not libFuzzer's own corpus files
+std::string g_run;  // this process's folder; the box is the only thing in it
+std::string g_box;  // holds in/, out/, again/ and tmp/ (TMPDIR)
 
-[[noreturn]] void Fail(const char* what, const std::string& detail) {
-    std::fprintf(stderr, "repair_fuzz: %s: %s\n", what, detail.c_str());
+[[noreturn]] void Fail(const char* what, const QString& detail) {
+    std::fprintf(stderr, "repair_fuzz: %s: %s\n", what, detail.toLocal8Bit().constData());
     std::abort();
-}
-
-void CheckInside(const char* call, const char* path) {
-    if (!g_checking || !path) return;
-    const std::string p(path);
-    const bool inside = p.compare(0, g_box.size() + 1, g_box + "/") == 0;
-    if (!inside || p.find("/../") != std::string::npos || p.find("/./") != std::string::npos)
-        Fail(call, "writes outside its folder: " + p);
 }
 
 QString Box(const QString& relative) {
     return QString::fromStdString(g_box) + '/' + relative;
 }
 
-void Clear(const QString& folder) {
-    DeleteFolderContents(folder);
+std::string BoxPath(const char* relative) {
+    return g_box + '/' + relative;
 }
 
-// Every file below `folder`, relative, with "/" after folders.
+QStringList Names(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                               QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+// Every name below `folder`, relative, with "/" after folders. Links fail:
+// nothing on the repair path makes one.
 void Walk(const QString& folder, const QString& prefix, QStringList* out) {
     for (const platform::FolderEntry& e : platform::ListFolder(folder + '/' + prefix)) {
         const QString name = prefix + e.name;
-        if (platform::IsSymLink(folder + '/' + name))
-            Fail("link", (folder + '/' + name).toStdString());
+        if (platform::IsSymLink(folder + '/' + name)) Fail("link", folder + '/' + name);
         *out << (e.isFolder ? name + '/' : name);
         if (e.isFolder) Walk(folder, name + '/', out);
     }
 }
 
-void CheckNothingLeftBehind(const QString& folder) {
+// No temporary of the packer, the zip writer or the salvage may outlive its run,
+// wherever it was made.
+void CheckNothingLeftBehind() {
     QStringList names;
-    Walk(folder, QString(), &names);
+    Walk(Box(""), QString(), &names);
     for (const QString& name : names) {
         const QString last = name.section('/', -1, -1, QString::SectionSkipEmpty);
-        if (last.startsWith(".pelmark-") || (last.startsWith("OPC") && last.endsWith(".TMP")))
-            Fail("left behind", (folder + '/' + name).toStdString());
+        if (last.startsWith(".pelmark-") || last.startsWith("pelmark-salvage-") ||
+            (last.startsWith("OPC") && last.endsWith(".TMP")))
+            Fail("left behind", name);
     }
+    // The temporary folder holds the working root and nothing else.
+    const QString root = GetWorkingRoot().section('/', -1);
+    for (const QString& name : Names(Box("tmp")))
+        if (name != root) Fail("left in the temporary folder", name);
 }
 
 void CheckManifest(const QString& workingFolder) {
@@ -82,115 +89,130 @@ void CheckManifest(const QString& workingFolder) {
     if (!file.open(QIODevice::ReadOnly)) Fail("manifest", "cannot be read");
     QXmlStreamReader reader(&file);
     while (!reader.atEnd()) reader.readNext();
-    if (reader.hasError())
-        Fail("manifest", "not well-formed: " + reader.errorString().toStdString());
+    if (reader.hasError()) Fail("manifest", "not well-formed: " + reader.errorString());
 }
 
-// One Repair and Save run over `input` into `destination`.
-void RepairAndSave(const QString& input, const QString& destination, BasicJobView* view) {
+// One Repair and Save run, writing only into `destination` and the temporary folder.
+void RepairAndSave(BasicJobView* view, bool complete, const char* destination) {
+    write_watch::Watch({BoxPath(destination), BoxPath("tmp")});
     JobControl control;
     JobParams params;
     params.mainWnd = &control;
     params.view = view;
-    params.completePackages = true;
+    params.completePackages = complete;
     if (!BeginRepairRun(&params)) Fail("repair", "the working root was refused");
     RepairWorker(&params);
     if (BeginSaveRun(&params)) SaveWorker(&params);
-    (void)input;
-    (void)destination;
+    write_watch::Stop();
+}
+
+// The watch must see every kind of write the engine or Qt can make; each
+// probe below writes outside the allowed folder and must be refused.
+void ProbeTheWatch() {
+    const QString outside = QString::fromStdString(g_run) + "/probe";
+    const QString inside = Box("out/probe");
+    const std::pair<const char*, std::function<void()>> probes[] = {
+        {"the engine's files", [&] { platform::WriteFile().Create(outside); }},
+        {"the engine's temporaries",
+         [&] {
+             int error = 0;
+             platform::CreateTempFileIn(QString::fromStdString(g_run) + '/', &error);
+         }},
+        {"the engine's folders", [&] { platform::CreateFolder(outside); }},
+        {"the engine's moves",
+         [&] {
+             platform::WriteFile().Create(inside);
+             platform::ReplaceFile(inside, outside);
+         }},
+        {"Qt's files", [&] { QFile(outside).open(QIODevice::WriteOnly); }},
+        {"Qt's temporaries", [&] { QTemporaryFile(outside + "-XXXXXX").open(); }},
+        {"Qt's folders", [&] { QDir().mkpath(outside + "/a/b"); }},
+        {"Qt's removals", [&] { QFile::remove(Box("in/talk.odp")); }},
+        {"Qt's moves", [&] { QFile::rename(inside, outside); }},
+        {"a climb with ..", [&] { QFile(Box("out/../in/talk.odp")).open(QIODevice::Append); }},
+        {"a relative path",
+         [&] {
+             const QByteArray cwd = QDir::currentPath().toLocal8Bit();
+             if (::chdir(g_box.c_str()) == 0) QFile("in/x").open(QIODevice::WriteOnly);
+             if (::chdir(cwd.constData()) != 0) Fail("set-up", "the working directory");
+         }},
+        {"a link", [&] { QFile::link(Box("in/talk.odp"), inside + "-link"); }},
+    };
+    write_watch::Watch({BoxPath("out")});
+    write_watch::SetProbing(true);
+    for (const auto& [what, probe] : probes) {
+        const int before = write_watch::Refused();
+        probe();
+        if (write_watch::Refused() == before) Fail("the watch does not see", what);
+    }
+    write_watch::SetProbing(false);
+    write_watch::Stop();
+    if (Names(QString::fromStdString(g_run)) != QStringList{"box"})
+        Fail("a probe got through", Names(QString::fromStdString(g_run)).join(' '));
+    platform::DeleteFile(inside);
 }
 
 }  // namespace
 
-extern "C" {
-int __real_open(const char* path, int flags, ...);
-int __real_mkdir(const char* path, mode_t mode);
-int __real_rename(const char* from, const char* to);
-int __real_unlink(const char* path);
-int __real_rmdir(const char* path);
-
-int __wrap_open(const char* path, int flags, ...) {
-    mode_t mode = 0;
-    if (flags & (O_CREAT | O_TMPFILE)) {
-        va_list args;
-        va_start(args, flags);
-        mode = mode_t(va_arg(args, int));
-        va_end(args);
-    }
-    if (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) CheckInside("open", path);
-    return __real_open(path, flags, mode);
-}
-int __wrap_mkdir(const char* path, mode_t mode) {
-    CheckInside("mkdir", path);
-    return __real_mkdir(path, mode);
-}
-int __wrap_rename(const char* from, const char* to) {
-    CheckInside("rename", from);
-    CheckInside("rename", to);
-    return __real_rename(from, to);
-}
-int __wrap_unlink(const char* path) {
-    CheckInside("unlink", path);
-    return __real_unlink(path);
-}
-int __wrap_rmdir(const char* path) {
-    CheckInside("rmdir", path);
-    return __real_rmdir(path);
-}
-
-int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/pelmark-fuzz-XXXXXX";
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* base = std::getenv("PELMARK_FUZZ_DIR");
-    std::string where = base ? std::string(base) + "/pelmark-fuzz-XXXXXX" : pattern;
+    std::string where = std::string(base ? base : "/tmp") + "/pelmark-fuzz-XXXXXX";
     if (!mkdtemp(where.data())) Fail("set-up", "no private folder");
-    // The private folder is one level down, so a write beside it is caught too.
+    g_run = where;
+    // The box is one level down, so a write beside it is caught too.
     g_box = where + "/box";
     for (const char* sub : {"", "/in", "/out", "/again", "/tmp"})
-        if (__real_mkdir((g_box + sub).c_str(), 0700) != 0) Fail("set-up", g_box + sub);
+        if (::mkdir((g_box + sub).c_str(), 0700) != 0)
+            Fail("set-up", QString::fromStdString(g_box + sub));
     setenv("TMPDIR", (g_box + "/tmp").c_str(), 1);
+    QFile input(Box("in/talk.odp"));
+    if (!input.open(QIODevice::WriteOnly)) Fail("set-up", "input");
+    input.close();
+    ProbeTheWatch();
     return 0;
 }
 
-int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
     const QString input = Box("in/talk.odp");
     {
         QFile file(input);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) Fail("set-up", "input");
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            Fail("set-up", "input");
     }
 
-    g_checking = true;
     BasicJobView first({input}, Box("out"), true);
-    RepairAndSave(input, Box("out"), &first);
-    CheckNothingLeftBehind(Box(""));
+    RepairAndSave(&first, true, "out");
+    CheckNothingLeftBehind();
 
-    // The saved package, repaired again: it must read back, manifest and all.
+    // The saved package, scanned and extracted again without completion, so the
+    // manifest looked at is the one that was saved.
     for (const BasicJobView::SavedPackage& saved : first.SavedPackages()) {
-        if (!saved.path.startsWith(Box("out/TORVEX_"))) Fail("saved", saved.path.toStdString());
+        if (!saved.path.startsWith(Box("out/TORVEX_"))) Fail("saved as", saved.path);
         BasicJobView again({saved.path}, Box("again"), false);
-        RepairAndSave(saved.path, Box("again"), &again);
+        RepairAndSave(&again, false, "again");
         if (again.FileRowData(0) != 1) Fail("saved", "the saved package does not repair again");
         CheckManifest(WorkingFolderOf(saved.path, 0));
-        CheckNothingLeftBehind(Box(""));
+        CheckNothingLeftBehind();
     }
 
-    // What the runs may leave: the input, their outputs and the working root.
-    QStringList top =
-        QDir(Box("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    top.sort();
-    if (top != QStringList({"again", "in", "out", "tmp"})) Fail("box", top.join(' ').toStdString());
-    const QStringList beside =
-        QDir(Box("..")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    if (beside != QStringList({"box"})) Fail("beside the box", beside.join(' ').toStdString());
-    for (const QString& name :
-         QDir(Box("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+    {
+        QFile file(input);
+        if (!file.open(QIODevice::ReadOnly) || file.readAll() != bytes)
+            Fail("input", "the damaged file changed");
+    }
+    if (Names(Box("")) != QStringList({"again", "in", "out", "tmp"}))
+        Fail("box", Names(Box("")).join(' '));
+    if (Names(Box("in")) != QStringList{"talk.odp"}) Fail("in", Names(Box("in")).join(' '));
+    if (Names(QString::fromStdString(g_run)) != QStringList{"box"})
+        Fail("beside the box", Names(QString::fromStdString(g_run)).join(' '));
+    for (const QString& name : Names(Box("out")))
         if (!name.startsWith("TORVEX_") && !name.endsWith("_MediaContent"))
-            Fail("destination", name.toStdString());
+            Fail("destination", name);
 
-    Clear(Box("out"));
-    Clear(Box("again"));
-    Clear(Box("tmp"));
-    g_checking = false;
+    DeleteFolderContents(Box("out"));
+    DeleteFolderContents(Box("again"));
+    DeleteFolderContents(Box("tmp"));
     return 0;
-}
 }
