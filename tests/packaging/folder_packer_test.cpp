@@ -14,6 +14,7 @@
 #include "recovery/entry_extraction.h"
 #include "recovery/entry_scanner.h"
 #include "support/recording_job_view.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -277,15 +278,17 @@ TEST_F(FolderPackerTest, RepairScannerRecoversEveryFile) {
 
 // A sub-folder that cannot be read would leave its members out unseen.
 TEST_F(FolderPackerTest, AnUnreadableSubFolderFailsThePackage) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
-    WriteBytes(Path("work/content.xml"), "x");
-    WriteBytes(Path("work/Pictures/p.png"), "p");
-    ASSERT_TRUE(QFile::setPermissions(Path("work/Pictures"), QFileDevice::WriteOwner));
-    FolderPacker packer;
-    EXPECT_FALSE(packer.PackFolder(Path("work"), Path("out/p.odp")));
-    QFile::setPermissions(Path("work/Pictures"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_TRUE(packer.LastError().contains("cannot read the folder"))
-        << packer.LastError().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(Path("out/p.odp")));
+    RunWherePermissionsBind(Path(""), [&] {
+        WriteBytes(Path("work/content.xml"), "x");
+        WriteBytes(Path("work/Pictures/p.png"), "p");
+        ASSERT_TRUE(QFile::setPermissions(Path("work/Pictures"), QFileDevice::WriteOwner));
+        FolderPacker packer;
+        EXPECT_FALSE(packer.PackFolder(Path("work"), Path("out/p.odp")));
+        QFile::setPermissions(Path("work/Pictures"), QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner);
+        EXPECT_TRUE(packer.LastError().contains("cannot read the folder"))
+            << packer.LastError().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(Path("out/p.odp")));
+    });
 }

@@ -8,6 +8,7 @@
 #include "packaging/private_temp_test.h"
 #include "packaging/zip_layout_reader.h"
 #include "support/recording_job_view.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -370,6 +371,28 @@ TEST_F(SaveJobTest, FailedMemberKeepsTheOlderPackage) {
         << m_view.log[1].text.toStdString();
     EXPECT_EQ(m_view.log[1].color, kLogRed);
     EXPECT_EQ(ReadBytes(Path("out/TORVEX_plan.odp")), QByteArray("saved last week"));
+}
+
+// A sub-folder of the working folder that cannot be read would leave its
+// members out unseen: the row fails like a member that cannot be read.
+TEST_F(SaveJobTest, UnreadableSubFolderFailsTheRowAndKeepsTheOlderPackage) {
+    RunWherePermissionsBind(Path(""), [&] {
+        AddRow("/talks/plan.odp", true);
+        const QString pictures = WorkingFolderOf("/talks/plan.odp", 0) + "/Pictures";
+        WriteBytes(Path("out/TORVEX_plan.odp"), "saved last week");
+        m_view.extractMedia = false;
+        ASSERT_TRUE(QFile::setPermissions(pictures, QFileDevice::WriteOwner));
+        SaveWorker(&m_params);
+        QFile::setPermissions(
+            pictures, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ASSERT_EQ(m_view.log.size(), 5u);
+        EXPECT_TRUE(m_view.log[1].text.startsWith(
+            "/talks/plan.odp saving of file failed: cannot read the folder " + pictures))
+            << m_view.log[1].text.toStdString();
+        EXPECT_EQ(m_view.log[1].color, kLogRed);
+        EXPECT_EQ(ReadBytes(Path("out/TORVEX_plan.odp")), QByteArray("saved last week"));
+        EXPECT_EQ(NamesIn(Path("out")), QStringList{"TORVEX_plan.odp"});
+    });
 }
 
 // A repaired row whose working folder is gone would give an empty package.

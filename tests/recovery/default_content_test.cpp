@@ -10,6 +10,7 @@
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -146,17 +147,18 @@ TEST(EnsureContentDocument, TakesTheFolderWithOrWithoutATrailingSlash) {
 }
 
 TEST(EnsureContentDocument, ReplacesOneItCannotRead) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     PrivateTempDir tmp;
-    ASSERT_EQ(platform::CreateFolder(tmp.Path("w")), 0);
-    QFile f(tmp.Path("w/content.xml"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(5000, 'x'));
-    f.close();
-    f.setPermissions(QFile::Permissions());
-    EXPECT_EQ(EnsureContentDocument(tmp.Path("w")), 1);
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(ReadAll(tmp.Path("w/content.xml")), DefaultContentDocument());
+    RunWherePermissionsBind(tmp.Path(), [&] {
+        ASSERT_EQ(platform::CreateFolder(tmp.Path("w")), 0);
+        QFile f(tmp.Path("w/content.xml"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'x'));
+        f.close();
+        f.setPermissions(QFile::Permissions());
+        EXPECT_EQ(EnsureContentDocument(tmp.Path("w")), 1);
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(ReadAll(tmp.Path("w/content.xml")), DefaultContentDocument());
+    });
 }
 
 TEST(EnsureContentDocument, FailsQuietlyWhereNothingCanBeWritten) {

@@ -21,6 +21,7 @@
 #include "support/qt_printers.h"
 #include "support/recording_job_view.h"
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -257,19 +258,20 @@ TEST(ExtractEntry, ReplacesAnEarlierFileButNeverAFolder) {
 }
 
 TEST(ExtractEntry, InflatesStraightFromThePackageWhenNoTemporaryFileCanBeMade) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     PrivateTempDir tmp;
-    const QString package = tmp.Path("in/p.odp");
-    const QString folder = tmp.Path("out/w/");
-    ASSERT_EQ(platform::CreateFolder(tmp.Path("in")), 0);
-    ASSERT_EQ(platform::CreateFolder(tmp.Path("out")), 0);
-    ASSERT_EQ(platform::CreateFolder(folder), 0);
-    const PackageBuilder b = PackageBuilder().Deflated("m", kSlides);
-    ASSERT_TRUE(b.WriteTo(package));
-    ASSERT_TRUE(QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::ExeOwner));
-    ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "member");
-    QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(ReadAll(folder + "member"), kSlides);
+    RunWherePermissionsBind(tmp.Path(), [&] {
+        const QString package = tmp.Path("in/p.odp");
+        const QString folder = tmp.Path("out/w/");
+        ASSERT_EQ(platform::CreateFolder(tmp.Path("in")), 0);
+        ASSERT_EQ(platform::CreateFolder(tmp.Path("out")), 0);
+        ASSERT_EQ(platform::CreateFolder(folder), 0);
+        const PackageBuilder b = PackageBuilder().Deflated("m", kSlides);
+        ASSERT_TRUE(b.WriteTo(package));
+        ASSERT_TRUE(QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::ExeOwner));
+        ExtractEntry(FromPlaced(b.Members()[0]), folder, package, folder + "member");
+        QFile::setPermissions(tmp.Path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(ReadAll(folder + "member"), kSlides);
+    });
 }
 
 TEST(ExtractEntry, AMissingPackageWritesNothing) {

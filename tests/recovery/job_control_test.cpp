@@ -13,6 +13,7 @@
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
 #include "support/test_files.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -119,16 +120,17 @@ TEST(DeleteFolderContents, AMissingFolderIsNothingToDo) {
 }
 
 TEST(DeleteFolderContents, WhatCannotBeDeletedStaysAndTheRestGoes) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     PrivateTempDir tmp;
-    const QString root = tmp.Path("root");
-    ASSERT_EQ(platform::CreateFolder(root), 0);
-    ASSERT_EQ(platform::CreateFolder(root + "/locked"), 0);
-    WriteBytes(root + "/locked/kept");
-    WriteBytes(root + "/z-gone");
-    QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::ExeOwner);
-    DeleteFolderContents(root);
-    EXPECT_EQ(Tree(root), QStringList({"locked/", "locked/kept"}));
+    RunWherePermissionsBind(tmp.Path(), [&] {
+        const QString root = tmp.Path("root");
+        ASSERT_EQ(platform::CreateFolder(root), 0);
+        ASSERT_EQ(platform::CreateFolder(root + "/locked"), 0);
+        WriteBytes(root + "/locked/kept");
+        WriteBytes(root + "/z-gone");
+        QFile::setPermissions(root + "/locked", QFile::ReadOwner | QFile::ExeOwner);
+        DeleteFolderContents(root);
+        EXPECT_EQ(Tree(root), QStringList({"locked/", "locked/kept"}));
+    });
 }
 
 TEST(RemoveFolderTree, RemovesTheFolderButNeverALinkedOne) {
