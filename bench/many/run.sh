@@ -6,6 +6,10 @@
 # up after themselves: pelmark-cli removes its working folder, the peer runs
 # `rm -rf` on what bsdtar extracted. The figure without any clean-up
 # (pelmark-cli --keep-work against bsdtar plus zip) is shown beside it.
+# Last, for each count, the removal of a working folder on its own:
+# RemoveFolderTree against `rm -rf` on two copies of the same extracted tree,
+# both written out to the disk first (`sync`), which of them goes first
+# alternating from round to round.
 #
 # Usage: bench/many/run.sh [build-folder] [rounds] [counts...]
 set -euo pipefail
@@ -16,7 +20,10 @@ shift $(( $# > 2 ? 2 : $# ))
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(500 5000 50000)
 cli="$build/pelmark-cli"
-[ -x "$cli" ] || { echo "build pelmark-cli first: cmake --build $build --target pelmark-cli" >&2; exit 2; }
+remove_tree="$build/pelmark_bench_remove_tree"
+for tool in "$cli" "$remove_tree"; do
+  [ -x "$tool" ] || { echo "build $(basename "$tool") first: cmake --build $build" >&2; exit 2; }
+done
 for tool in bsdtar zip python3; do
   command -v "$tool" > /dev/null || { echo "$tool is needed" >&2; exit 2; }
 done
@@ -69,7 +76,27 @@ for n in "${counts[@]}"; do
   printf '%8d %12.3f %12.3f %7.2f   %12.3f %12.3f %7.2f\n' "$n" "$a" "$b" \
     "$(awk -v x="$a" -v y="$b" 'BEGIN {print x / y}')" "$c" "$d" \
     "$(awk -v x="$c" -v y="$d" 'BEGIN {print x / y}')"
+  mv "$pkg" "$work/keep$n.odp"
+done
+echo "ratio = pelmark-cli / (bsdtar -xf + zip -r -8), median of the rounds; target at most 1.00"
+
+printf '\n%8s %12s %12s %7s\n' members remove_s rm_rf_s ratio
+for n in "${counts[@]}"; do
+  pkg="$work/keep$n.odp"
+  : > "$work/e"; : > "$work/f"
+  for ((i = 0; i < rounds; i++)); do
+    rm -rf "$work/r1" "$work/r2"; mkdir "$work/r1" "$work/r2"
+    bsdtar -xf "$pkg" -C "$work/r1"; bsdtar -xf "$pkg" -C "$work/r2"
+    sync
+    if ((i % 2 == 0)); then
+      "$remove_tree" "$work/r1" >> "$work/e"; seconds rm -rf "$work/r2" >> "$work/f"
+    else
+      seconds rm -rf "$work/r2" >> "$work/f"; "$remove_tree" "$work/r1" >> "$work/e"
+    fi
+  done
+  e="$(median < "$work/e")"; f="$(median < "$work/f")"
+  printf '%8d %12.3f %12.3f %7.2f\n' "$n" "$e" "$f" "$(awk -v x="$e" -v y="$f" 'BEGIN {print x / y}')"
   rm -f "$pkg"
 done
+echo "ratio = RemoveFolderTree / rm -rf on the same tree, median of the rounds"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "ratio = pelmark-cli / (bsdtar -xf + zip -r -8), median of the rounds; target at most 1.00"

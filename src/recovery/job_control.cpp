@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/tree_removal.h"
 #include "recovery/message_markup.h"
 
 const QString kFileSeparator = QString(85, '*') + "\r\n";
@@ -70,21 +71,7 @@ std::optional<QString> CheckWorkingRoot(const QString& path) {
 }
 
 void DeleteFolderContents(const QString& folder) {
-    QString base = folder;
-    while (base.size() > 1 && base.endsWith('/')) base.chop(1);
-    // A link is never walked into: what it points to is not ours to empty.
-    if (platform::IsSymLink(base)) return;
-    base += '/';
-    for (const platform::FolderEntry& entry : platform::ListFolder(base)) {
-        const QString path = base + entry.name;
-        if (entry.isFolder) {
-            DeleteFolderContents(path);
-            platform::RemoveFolder(path);
-        } else {
-            // A link is removed itself; what it points to is never touched.
-            platform::DeleteFile(path);
-        }
-    }
+    platform::EmptyFolderTree(folder);
 }
 
 void RemoveFolderTree(const QString& folder) {
