@@ -12,6 +12,7 @@
 #include "recovery/job_view.h"
 #include "recovery/member_output.h"
 #include "recovery/member_path.h"
+#include "recovery/member_records.h"
 #include "recovery/raw_inflate.h"
 #include "recovery/write_guard.h"
 
@@ -23,11 +24,15 @@ enum class MemberOutcome { Written, LeftOut, Stopped, NoRoom };
 
 // What one package's extraction keeps from member to member: the package,
 // open once, the decompressor and the copy buffer, and the guard on writes.
+// With `records`, each file written is summed and recorded there by its path
+// after the first `folderLength` characters.
 struct ExtractionContext {
     const platform::ReadOnlyFile& package;
     WriteGuard* guard;
     RawInflater inflater;
     std::vector<char> copyBuffer;
+    MemberRecords* records;
+    int folderLength;
 };
 
 MemberOutcome OutcomeOf(const MemberOutput& output) {
@@ -42,41 +47,60 @@ MemberOutcome OutcomeOf(const MemberOutput& output) {
     return MemberOutcome::LeftOut;
 }
 
+bool CopyMember(int64_t offset, int64_t count, MemberOutput& output, ExtractionContext& context) {
+    std::vector<char>& buffer = context.copyBuffer;
+    const size_t want = size_t(std::clamp<int64_t>(count, 1, kCopyChunk));
+    if (buffer.size() < want) buffer.resize(want);
+    for (int64_t done = 0; done < count;) {
+        const int64_t n = context.package.ReadAt(
+            offset + done, buffer.data(), std::min<int64_t>(int64_t(buffer.size()), count - done));
+        if (n <= 0 || !output.Write(buffer.data(), n)) return false;
+        done += n;
+    }
+    return true;
+}
+
 // Writes one member from the open package. The compressed bytes are read
 // straight from the package and inflated into the member's own file: no
 // temporary file and no copy of the member in memory.
 MemberOutcome ExtractMember(const EntryInfo& entry, const QString& outputPath,
                             ExtractionContext& context) {
-    const platform::ReadOnlyFile& package = context.package;
     // The sizes are claims of a damaged header: never read more than the
     // package still holds after the data offset.
-    const int64_t length = package.Size();
+    const int64_t length = context.package.Size();
     const int64_t offset = int64_t(std::min<uint64_t>(entry.dataOffset, uint64_t(length)));
     const int64_t count = std::min<int64_t>(entry.compressedSize, length - offset);
-
-    if (entry.compressedSize != 0 && entry.compressedSize == entry.uncompressedSize) {
-        // Equal sizes mean a plain copy, whatever method the header named.
-        MemberOutput output(outputPath, context.guard);
-        if (!output.IsOpen()) return MemberOutcome::LeftOut;
-        std::vector<char>& buffer = context.copyBuffer;
-        const size_t want = size_t(std::clamp<int64_t>(count, 1, kCopyChunk));
-        if (buffer.size() < want) buffer.resize(want);
-        for (int64_t done = 0; done < count;) {
-            const int64_t n =
-                package.ReadAt(offset + done, buffer.data(),
-                               std::min<int64_t>(int64_t(buffer.size()), count - done));
-            if (n <= 0 || !output.Write(buffer.data(), n)) return OutcomeOf(output);
-            done += n;
-        }
-        return output.Commit() ? MemberOutcome::Written : MemberOutcome::LeftOut;
-    }
-    if (entry.compressedSize == 0 && entry.uncompressedSize == 0) return MemberOutcome::LeftOut;
+    // Equal sizes mean a plain copy, whatever method the header named.
+    const bool copy = entry.compressedSize != 0 && entry.compressedSize == entry.uncompressedSize;
+    if (!copy && entry.compressedSize == 0 && entry.uncompressedSize == 0)
+        return MemberOutcome::LeftOut;
 
     MemberOutput output(outputPath, context.guard);
     if (!output.IsOpen()) return MemberOutcome::LeftOut;
-    if (!context.inflater.Inflate(package, offset, count, entry.uncompressedSize, output))
-        return OutcomeOf(output);
-    return output.Commit() ? MemberOutcome::Written : MemberOutcome::LeftOut;
+    // The sum costs a pass over bytes already in the cache, and spares the
+    // checks after the extraction reading the file back.
+    if (context.records) output.KeepSum();
+    const bool written = copy ? CopyMember(offset, count, output, context)
+                              : context.inflater.Inflate(context.package, offset, count,
+                                                         entry.uncompressedSize, output);
+    if (!written) return OutcomeOf(output);
+    if (!output.Commit()) return MemberOutcome::LeftOut;
+    if (context.records)
+        context.records->written.insert(outputPath.mid(context.folderLength),
+                                        {output.Length(), output.Crc()});
+    return MemberOutcome::Written;
+}
+
+// The built-in document takes the place only of a content.xml shorter than
+// itself: when the file is no longer as long as what was written, what was
+// written is gone.
+void ForgetReplacedContent(const QString& folder, MemberRecords* records) {
+    const QString name = "content.xml";
+    const auto written = records->written.find(name);
+    if (written == records->written.end()) return;
+    platform::ReadOnlyFile file;
+    if (file.Open(folder + name) != 0 || uint64_t(file.Size()) != written->length)
+        records->written.erase(written);
 }
 
 QString MiB(uint64_t bytes) {
@@ -126,7 +150,7 @@ void ExtractEntry(const EntryInfo& entry, const QString& workingFolder, const QS
     Q_UNUSED(workingFolder);
     platform::ReadOnlyFile package;
     if (package.Open(packagePath) != 0) return;
-    ExtractionContext context{package, nullptr, {}, {}};
+    ExtractionContext context{package, nullptr, {}, {}, nullptr, 0};
     ExtractMember(entry, outputPath, context);
 }
 
@@ -147,7 +171,9 @@ int ExtractEntries(const QString& workingFolder, const QString& packagePath, Job
     const bool opened = package.Open(packagePath) == 0;
     const std::atomic<int>& running = params->mainWnd->RunningFlag();
     WriteGuard guard(folder, &running, params->diskSpace);
-    ExtractionContext context{package, &guard, {}, {}};
+    MemberRecords* records = params->memberRecords;
+    if (records) records->written.clear();
+    ExtractionContext context{package, &guard, {}, {}, records, int(folder.size())};
     QSet<QString> madeFolders;
     for (int i = 0; i < count; ++i) {
         if (running.load(std::memory_order_relaxed) == 0) {
@@ -178,6 +204,7 @@ int ExtractEntries(const QString& workingFolder, const QString& packagePath, Job
         view->SetProgressPos(ProgressBar::File, i);
     }
     EnsureContentDocument(folder);
+    if (records) ForgetReplacedContent(folder, records);
     view->SetProgressPos(ProgressBar::File, count);
     return 1;
 }

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "recovery/job_view.h"
+#include "recovery/member_records.h"
 
 namespace {
 
@@ -226,7 +227,8 @@ bool WalkLocalHeaders(const platform::ReadOnlyFile& file, const std::function<bo
         entry.name = name;
         entry.dataOffset = uint64_t(extraStart + extraLength);
         // Folder entries, empty members and Deflate members without sizes are left out.
-        record.kept = (compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty() && !tooLarge;
+        record.kept =
+            (compressedSize != 0 || uncompressedSize != 0) && !name.isEmpty() && !tooLarge;
         onHeader(record);
 
         // Skip the member's data so that headers inside stored data are not
@@ -258,9 +260,14 @@ int ScanPackage(const QString& packagePath, JobParams* params) {
     view->AppendLog(packagePath + " file is open....\r\n", kLogBlack);
 
     const std::atomic<int>& running = params->mainWnd->RunningFlag();
-    params->scanCutShort = !WalkEntries(
+    MemberRecords* records = params->memberRecords;
+    if (records) records->headers.clear();
+    params->scanCutShort = !WalkLocalHeaders(
         file, [&running] { return running.load(std::memory_order_relaxed) != 0; },
-        [view](const EntryInfo& entry) { view->AppendEntry(entry); });
+        [view, records](const LocalHeaderRecord& record) {
+            if (records) records->headers.push_back(record);
+            if (record.kept) view->AppendEntry(record.entry);
+        });
 
     view->AppendLog(packagePath + " file is extracted....\r\n", kLogBlack);
     file.Close();

@@ -7,6 +7,7 @@
 #include "recovery/write_guard.h"
 
 class JobView;
+struct MemberRecords;
 
 // The process-running flag: 1 while a Repair or Save job runs. A stop request
 // is only ever expressed by setting it back to 0.
@@ -31,6 +32,10 @@ struct JobParams {
     // Rebuild a lost manifest and stand in for lost pictures after each repair.
     // The window keeps it in the settings value "CompleteRepairedPackages".
     bool completePackages = true;
+    // When set (the Repair job sets it while the completion switch is on),
+    // the scan and the extraction of a package record its members here for
+    // the completion step.
+    MemberRecords* memberRecords = nullptr;
     // Set by the extraction: a stop ended the last package's extraction early.
     bool extractionCutShort = false;
     // How the extraction asks for the room left on the working folder's

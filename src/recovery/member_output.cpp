@@ -1,5 +1,7 @@
 #include "recovery/member_output.h"
 
+#include <zlib.h>
+
 MemberOutput::MemberOutput(const QString& outputPath, WriteGuard* guard) : m_guard(guard) {
     m_file.Create(outputPath);
 }
@@ -10,6 +12,9 @@ bool MemberOutput::Write(const void* data, int64_t count) {
     if (m_refusal != WriteVerdict::Go || m_file.Write(data, count) != count) {
         m_failed = true;
         m_file.Discard();
+    } else if (m_summing) {
+        m_crc = uint32_t(crc32_z(m_crc, static_cast<const Bytef*>(data), z_size_t(count)));
+        m_length += uint64_t(count);
     }
     return !m_failed;
 }

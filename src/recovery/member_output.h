@@ -26,10 +26,17 @@ public:
     bool Commit();
     // Why the guard refused a write; Go when it never did.
     WriteVerdict Refusal() const { return m_refusal; }
+    // From now on, the length and CRC-32 of the bytes written are kept.
+    void KeepSum() { m_summing = true; }
+    uint64_t Length() const { return m_length; }
+    uint32_t Crc() const { return m_crc; }
 
 private:
     platform::StagedFile m_file;
     WriteGuard* m_guard;
     bool m_failed = false;
     WriteVerdict m_refusal = WriteVerdict::Go;
+    bool m_summing = false;
+    uint64_t m_length = 0;
+    uint32_t m_crc = 0;
 };

@@ -4,6 +4,7 @@
 #include "recovery/entry_extraction.h"
 #include "recovery/entry_scanner.h"
 #include "recovery/job_view.h"
+#include "recovery/member_records.h"
 #include "recovery/package_completion.h"
 #include "recovery/package_kind.h"
 #include "recovery/salvage/salvage_report.h"
@@ -56,9 +57,10 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
     // the package one that office programs open.
     if (params->completePackages) {
         const std::atomic<int>& running = params->mainWnd->RunningFlag();
-        const SalvageResult salvage = SalvagePackage(path, workingFolder, [&running] {
-            return running.load(std::memory_order_relaxed) != 0;
-        });
+        const SalvageResult salvage = SalvagePackage(
+            path, workingFolder,
+            [&running] { return running.load(std::memory_order_relaxed) != 0; },
+            params->memberRecords);
         const CompletionResult completion = CompletePackage(workingFolder);
         const QString done = CompletedLogLine(path, salvage, completion);
         if (!done.isEmpty()) view->AppendLog(done, kLogBlack);
@@ -138,7 +140,12 @@ int RepairWorker(JobParams* params) {
             for (int rest = row; rest < count; ++rest) LogStopped(view, rest);
             break;
         }
+        // With the completion switch on, the scan and the extraction record
+        // the members for the completion step, which then reads nothing twice.
+        MemberRecords records;
+        params->memberRecords = params->completePackages ? &records : nullptr;
         RepairFile(row, path, !refusal, params);
+        params->memberRecords = nullptr;
         view->SetProgressPos(ProgressBar::Total, row + 1);
     }
     view->SetProgressPos(ProgressBar::Total, count);

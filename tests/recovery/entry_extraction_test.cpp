@@ -15,6 +15,7 @@
 #include "platform/folders.h"
 #include "recovery/default_content.h"
 #include "recovery/entry_scanner.h"
+#include "recovery/member_records.h"
 #include "recovery/write_guard.h"
 #include "support/package_builder.h"
 #include "support/private_temp_dir.h"
@@ -365,6 +366,62 @@ TEST(ExtractEntries, KeepsALongEnoughContentDocument) {
     Extracted out;
     ScanAndExtract(package, folder, &out);
     EXPECT_EQ(ReadAll(folder + "/content.xml"), content);
+}
+
+// With records asked for, every local header the scan met and every file the
+// extraction left in the folder are recorded, the file with the length and
+// CRC-32 of the bytes it holds.
+TEST(ExtractEntries, RecordsWhatItWroteWithItsLengthAndCrc) {
+    PrivateTempDir tmp;
+    const QString package = tmp.Path("plan.odp");
+    const QByteArray broken = BrokenHalfway(kSlides);
+    LocalHeader bad;
+    bad.method = 8;
+    bad.name = "broken.xml";
+    bad.compressedSize = uint32_t(broken.size());
+    bad.uncompressedSize = uint32_t(kSlides.size());
+    PackageBuilder b;
+    b.Stored("mimetype", "application/vnd.oasis.opendocument.presentation")
+        .Deflated("content.xml", "<short/>")  // the built-in document takes its place
+        .Folder("Pictures/")
+        .Deflated("Pictures/1000.png", kNoise.left(3000))
+        .Member(bad, broken)
+        .DeflatedWithDescriptor("styles.xml", kSlides)
+        .Stored("twice.xml", "first")
+        .Deflated("twice.xml", kSlides.left(900))
+        .Stored("cut.bin", kNoise.left(500));
+    const QByteArray bytes = b.Bytes();
+    WriteBytes(package, bytes.left(bytes.size() - 200));  // cut.bin keeps 300 bytes
+    const QString folder = tmp.Path("w");
+    ASSERT_EQ(platform::CreateFolder(folder), 0);
+
+    Extracted out;
+    JobControl control;
+    control.SetProcessRunning(1);
+    JobParams params{&control, &out.view};
+    MemberRecords records;
+    params.memberRecords = &records;
+    ASSERT_EQ(ScanPackage(package, &params), 1);
+    ASSERT_EQ(ExtractEntries(folder, package, &params), 1);
+
+    std::vector<int64_t> headers;
+    for (const LocalHeaderRecord& r : records.headers) headers.push_back(r.headerOffset);
+    std::vector<int64_t> placed;
+    for (const auto& m : b.Members()) placed.push_back(m.headerOffset);
+    EXPECT_EQ(headers, placed);
+
+    EXPECT_EQ(ReadAll(folder + "/twice.xml"), kSlides.left(900));
+    EXPECT_EQ(ReadAll(folder + "/cut.bin"), kNoise.left(300));
+    QStringList recorded = records.written.keys();
+    recorded.sort();
+    EXPECT_EQ(recorded,
+              QStringList({"Pictures/1000.png", "cut.bin", "mimetype", "styles.xml", "twice.xml"}));
+    for (const QString& name : recorded) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray file = ReadAll(folder + '/' + name);
+        EXPECT_EQ(records.written[name].length, uint64_t(file.size()));
+        EXPECT_EQ(records.written[name].crc, PackageBuilder::Crc32(file));
+    }
 }
 
 // --- Stops and the disk reserve while members are written. ------------------

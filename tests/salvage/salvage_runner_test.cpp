@@ -8,6 +8,9 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "recovery/default_content.h"
+#include "recovery/entry_extraction.h"
+#include "recovery/entry_scanner.h"
+#include "recovery/member_records.h"
 #include "recovery/repair_job.h"
 #include "support/content_fixture.h"
 #include "support/package_builder.h"
@@ -190,6 +193,47 @@ TEST_F(Salvage, EachDamageKeepsTheSlidesItMust) {
         // The package's other members are whole, and never touched.
         EXPECT_EQ(ReadAll(Folder() + "/styles.xml"), kStyles);
         EXPECT_EQ(ReadAll(Folder() + "/META-INF/manifest.xml"), kManifest);
+
+        // The repair ran on what its scan and extraction recorded; walking
+        // the package and reading the files back comes to the same.
+        const QByteArray kept = Content();
+        SlidesView plain({path});
+        Repair(plain, false);
+        const SalvageResult reread = SalvagePackage(path, Folder(), [] { return true; });
+        EXPECT_EQ(Content(), kept);
+        EXPECT_EQ(reread.slides, view.slides.slides);
+        EXPECT_EQ(reread.slidesKept, view.slides.slidesKept);
+    }
+}
+
+// A file the extraction summed as it wrote it is not read back: a change
+// made to it afterwards goes unseen. Without the records it is read, and the
+// member written again.
+TEST_F(Salvage, AFileTheExtractionSummedIsNotReadAgain) {
+    const Deck deck = LibreOfficeDeck();
+    const QString path = Write(deck.bytes);
+    JobParams params{&control, nullptr};
+    for (const bool recorded : {true, false}) {
+        SCOPED_TRACE(recorded ? "with the records" : "without them");
+        SlidesView view({path});
+        params.view = &view;
+        ASSERT_TRUE(BeginRepairRun(&params));
+        MemberRecords records;
+        params.memberRecords = recorded ? &records : nullptr;
+        ASSERT_EQ(ScanPackage(path, &params), 1);
+        ASSERT_EQ(platform::CreateFolder(GetWorkingRoot()), 0);
+        ASSERT_EQ(platform::CreateFolder(Folder()), 0);
+        ASSERT_EQ(ExtractEntries(Folder(), path, &params), 1);
+        QByteArray changed = kStyles;
+        changed.replace("name=\"a\"", "name=\"z\"");
+        WriteBytes(Folder() + "/styles.xml", changed);
+
+        const SalvageResult result = SalvagePackage(
+            path, Folder(), [] { return true; }, params.memberRecords);
+        EXPECT_EQ(ReadAll(Folder() + "/styles.xml"), recorded ? changed : kStyles);
+        EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
+        EXPECT_EQ(SlideNames(Content()), Pages(1, kSlides));
+        control.SetProcessRunning(0);
     }
 }
 

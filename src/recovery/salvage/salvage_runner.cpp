@@ -19,7 +19,9 @@
 #include "recovery/entry_scanner.h"
 #include "recovery/member_output.h"
 #include "recovery/member_path.h"
+#include "recovery/member_records.h"
 #include "recovery/package_kind.h"
+#include "recovery/salvage/central_directory.h"
 #include "recovery/salvage/partial_inflate.h"
 #include "recovery/salvage/xml_prefix.h"
 #include "recovery/salvage/xml_salvage.h"
@@ -88,18 +90,26 @@ std::unique_ptr<QTemporaryFile> NewTempFile() {
 class Runner {
 public:
     Runner(const QString& folder, const std::function<bool()>& keepRunning,
-           const SalvageSteps& steps)
-        : m_folder(folder), m_keepRunning(keepRunning), m_steps(steps) {}
+           const SalvageSteps& steps, const MemberRecords* records)
+        : m_folder(folder), m_keepRunning(keepRunning), m_steps(steps), m_records(records) {}
 
     SalvageResult Run(const QString& packagePath);
 
 private:
+    // The length and CRC-32 of a file of the working folder.
+    struct FileSum {
+        bool read = false;
+        int64_t length = 0;
+        uint32_t crc = 0;
+    };
+    FileSum SumOf(const QString& path) const;
     void Survey();
     void CheckExtracted();
     void TryMember(const Member& m);
     void FindOrphans();
     void SalvageXml(Attempt& attempt);
     bool Install(const QString& path, QIODevice& bytes);
+    bool AnyXmlUnchecked() const;
     void SweepXml();
     void SettleContent();
     QString FullPath(const QString& relative) const { return m_folder + '/' + relative; }
@@ -108,22 +118,26 @@ private:
     const QString m_folder;
     const std::function<bool()>& m_keepRunning;
     const SalvageSteps& m_steps;
+    const MemberRecords* m_records;  // what the scan and the extraction recorded, if they did
     platform::ReadOnlyFile m_package;
     int64_t m_length = 0;
     std::deque<Member> m_members;  // file order, found members after them; never moves
     std::vector<Attempt> m_attempts;
-    QSet<QString> m_whole;     // paths holding a member recovered whole
-    QSet<QString> m_verified;  // of those, the ones whose CRC-32 matched
-    QSet<QString> m_written;   // paths salvage wrote and checked
+    QSet<QString> m_whole;      // paths holding a member recovered whole
+    QSet<QString> m_verified;   // of those, the ones whose CRC-32 matched
+    QSet<QString> m_written;    // paths salvage wrote and checked
+    QSet<QString> m_installed;  // files salvage put in the folder, by their path there
     bool m_contentSalvaged = false;
     XmlSalvage m_contentSalvage;
     SalvageResult m_result;
 };
 
 void Runner::Survey() {
-    std::vector<LocalHeaderRecord> records;
-    WalkLocalHeaders(m_package, m_keepRunning,
-                     [&records](const LocalHeaderRecord& r) { records.push_back(r); });
+    std::vector<LocalHeaderRecord> walked;
+    if (!m_records)
+        WalkLocalHeaders(m_package, m_keepRunning,
+                         [&walked](const LocalHeaderRecord& r) { walked.push_back(r); });
+    const std::vector<LocalHeaderRecord>& records = m_records ? m_records->headers : walked;
     for (size_t i = 0; i < records.size(); ++i) {
         const LocalHeaderRecord& r = records[i];
         Member m;
@@ -158,22 +172,25 @@ void Runner::Survey() {
     }
 }
 
+Runner::FileSum Runner::SumOf(const QString& path) const {
+    if (m_records) {
+        // Summed as the extraction wrote it: the file is not read again.
+        const auto written = m_records->written.constFind(path);
+        if (written != m_records->written.cend())
+            return {true, int64_t(written->length), written->crc};
+    }
+    FileSum sum;
+    const QString full = FullPath(path);
+    sum.read = platform::FileExists(full) && FileLengthAndCrc(full, &sum.length, &sum.crc);
+    return sum;
+}
+
 void Runner::CheckExtracted() {
-    struct FileSum {
-        bool read = false;
-        int64_t length = 0;
-        uint32_t crc = 0;
-    };
     QHash<QString, FileSum> sums;
     for (const Member& m : m_members) {
         if (!m.recorded.sizeKnown) continue;
         auto it = sums.find(m.path);
-        if (it == sums.end()) {
-            FileSum sum;
-            const QString full = FullPath(m.path);
-            sum.read = platform::FileExists(full) && FileLengthAndCrc(full, &sum.length, &sum.crc);
-            it = sums.insert(m.path, sum);
-        }
+        if (it == sums.end()) it = sums.insert(m.path, SumOf(m.path));
         if (it->read && m.recorded.Matches(uint64_t(it->length), it->crc)) {
             m_whole.insert(m.path);
             if (m.recorded.crcKnown) m_verified.insert(m.path);
@@ -243,6 +260,12 @@ void Runner::FindOrphans() {
         at = std::max(at, r.end);
     }
     if (m_length - at >= kSmallestGap) unclaimed.push_back({at, m_length});
+    // An intact central directory holds no member.
+    unclaimed.erase(std::remove_if(unclaimed.begin(), unclaimed.end(),
+                                   [this](const ByteRange& r) {
+                                       return IsWholeCentralDirectory(m_package, r.begin, r.end);
+                                   }),
+                    unclaimed.end());
     if (unclaimed.empty()) return;
 
     const std::vector<FoundMember> found = m_steps.findOrphans(m_package, unclaimed, m_keepRunning);
@@ -272,7 +295,9 @@ bool Runner::Install(const QString& path, QIODevice& bytes) {
         const QByteArray block = bytes.read(256 * 1024);
         if (block.isEmpty() || !file.Write(block.constData(), block.size())) return false;
     }
-    return file.Commit();
+    if (!file.Commit()) return false;
+    m_installed.insert(output.mid(m_folder.size() + 1));
+    return true;
 }
 
 void Runner::SalvageXml(Attempt& attempt) {
@@ -343,9 +368,24 @@ void Runner::SalvageXml(Attempt& attempt) {
     }
 }
 
+bool Runner::AnyXmlUnchecked() const {
+    // Only what the folder holds tells, unless the extraction recorded
+    // every file it wrote: then those, what salvage put there and the
+    // built-in document are all it can hold.
+    if (!m_records) return true;
+    QStringList names = m_records->written.keys();
+    names << QStringList(m_installed.begin(), m_installed.end()) << kContent;
+    for (const QString& name : names)
+        if (IsXmlName(name) && !m_verified.contains(name) && !m_written.contains(name) &&
+            platform::FileExists(FullPath(name)))
+            return true;
+    return false;
+}
+
 void Runner::SweepXml() {
     // Every .xml file in the folder: ones that are neither verified nor
     // written by salvage must be well-formed, or they go.
+    if (!AnyXmlUnchecked()) return;
     QStringList files;
     std::function<void(const QString&)> walk = [&](const QString& prefix) {
         for (const platform::FolderEntry& e : platform::ListFolder(FullPath(prefix))) {
@@ -416,8 +456,14 @@ SalvageResult Runner::Run(const QString& packagePath) {
 
 SalvageResult SalvagePackage(const QString& packagePath, const QString& workingFolder,
                              const std::function<bool()>& keepRunning, const SalvageSteps& steps) {
+    return SalvagePackage(packagePath, workingFolder, keepRunning, nullptr, steps);
+}
+
+SalvageResult SalvagePackage(const QString& packagePath, const QString& workingFolder,
+                             const std::function<bool()>& keepRunning, const MemberRecords* records,
+                             const SalvageSteps& steps) {
     QString folder = workingFolder;
     while (folder.endsWith('/')) folder.chop(1);
-    Runner runner(folder, keepRunning, steps);
+    Runner runner(folder, keepRunning, steps, records);
     return runner.Run(packagePath);
 }

@@ -6,6 +6,8 @@
 #include "recovery/salvage/salvage_result.h"
 #include "recovery/salvage/salvage_steps.h"
 
+struct MemberRecords;
+
 // Runs after the members of `packagePath` have been extracted into
 // `workingFolder` (and only with the completion switch on). Checks every
 // member against the CRC-32 and length its header or descriptor recorded,
@@ -17,4 +19,10 @@
 // streamed; `keepRunning` ends every search at once.
 SalvageResult SalvagePackage(const QString& packagePath, const QString& workingFolder,
                              const std::function<bool()>& keepRunning,
+                             const SalvageSteps& steps = DefaultSalvageSteps());
+// The same, with what the scan and the extraction of the package recorded
+// (`records`, when given): the package is not walked again, and a file the
+// extraction summed is not read again.
+SalvageResult SalvagePackage(const QString& packagePath, const QString& workingFolder,
+                             const std::function<bool()>& keepRunning, const MemberRecords* records,
                              const SalvageSteps& steps = DefaultSalvageSteps());
