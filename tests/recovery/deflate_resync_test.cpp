@@ -175,6 +175,75 @@ TEST(Resync, AZeroedStretchInAStoredBlockIsCrossed) {
     EXPECT_TRUE(result.laterRuns.back().endsWith("</office:document-content>\n"));
 }
 
+// A deck whose slide 75 holds a picture, with `zeroed` bytes of its stream
+// zeroed in the middle of the picture.
+struct PictureDeck {
+    QByteArray xml;
+    QByteArray packed;
+    int64_t wrong = 0;  // the first wrong byte the damaged stream gives
+};
+
+PictureDeck ZeroedInThePicture(int zeroed) {
+    PictureDeck d;
+    d.xml = DeckWithEmbeddedPicture(150, 75, 20000);
+    d.packed = DeflateFlushingEvery(d.xml, 0);
+    const int64_t at = CompressedOffsetOf(d.packed, d.xml.indexOf("<office:binary-data>") + 10000);
+    for (int i = 0; i < zeroed; ++i) d.packed[int(at + i)] = '\0';
+    d.wrong = FirstWrongByte(d.packed, d.xml);
+    return d;
+}
+
+// Past a zeroed stretch, the recorded length tells how many bytes the
+// stretch gave, so copies that reach across it into the bytes before it are
+// known. When the stretch held text the later slides do not copy (here an
+// embedded picture), they come back with their exact bytes; without the
+// length, what they copy from the slides before the picture stays unknown.
+TEST(Resync, TheRecordedLengthLinesUpTheHistoryPastAZeroedStretch) {
+    for (const int zeroed : {16, 1024}) {
+        SCOPED_TRACE(zeroed);
+        const PictureDeck d = ZeroedInThePicture(zeroed);
+        const ResyncResult unaligned = ResyncAfterDamage(d.packed, d.wrong, {}, kRun);
+        const ResyncResult aligned = ResyncAfterDamage(d.packed, d.wrong, {}, kRun, d.xml.size());
+        EXPECT_EQ(unaligned.lostOutput, -1);
+        ASSERT_GT(aligned.lostOutput, 0);
+        ASSERT_GE(aligned.damageOutput, 0);
+        EXPECT_EQ(WholePages(d.xml.left(int(aligned.damageOutput))), 74);
+        ExpectRunsInOrder(aligned.laterRuns, d.xml, aligned.damageOutput);
+        EXPECT_EQ(PagesIn(aligned.laterRuns), 75) << "every slide after the picture's";
+        EXPECT_LT(PagesIn(unaligned.laterRuns), 10);
+    }
+}
+
+// A length that is not the member's, or none, lines nothing up: the runs
+// are the ones decoded without it.
+TEST(Resync, AWrongOrMissingLengthLeavesTheRunsAsTheyWere) {
+    const PictureDeck d = ZeroedInThePicture(1024);
+    const int64_t size = d.xml.size();
+    const ResyncResult unaligned = ResyncAfterDamage(d.packed, d.wrong, {}, kRun);
+    for (const int64_t recorded : {int64_t(-1), size + 1, size - 1, size - 3, size + 700,
+                                   size - 5000, size * 2, int64_t(0)}) {
+        SCOPED_TRACE(recorded);
+        const ResyncResult result = ResyncAfterDamage(d.packed, d.wrong, {}, kRun, recorded);
+        EXPECT_EQ(result.lostOutput, -1);
+        EXPECT_EQ(result.laterRuns, unaligned.laterRuns);
+        EXPECT_EQ(result.damageOutput, unaligned.damageOutput);
+    }
+}
+
+// In an ordinary deck the later slides copy their markup from the slides
+// just before them, so what the zeroed stretch gave stays unknown in every
+// later slide; lined up or not, no byte that is not the deck's comes back.
+TEST(Resync, LinedUpOrNotOnlyExactBytesComeBack) {
+    const QByteArray xml = DeckContentXml(150);
+    QByteArray packed = DeflateFlushingEvery(xml, 0);
+    Damage(packed, 0.5, 16, true);
+    const int64_t wrong = FirstWrongByte(packed, xml);
+    const ResyncResult result = ResyncAfterDamage(packed, wrong, {}, kRun, xml.size());
+    ASSERT_GE(result.damageOutput, 0);
+    EXPECT_GT(result.lostOutput, 0);
+    ExpectRunsInOrder(result.laterRuns, xml, result.damageOutput);
+}
+
 TEST(Resync, NothingComesOfBytesThatAreNotDeflate) {
     const QByteArray noise = PackageBuilder::Incompressible(64 * 1024, 5);
     const ResyncResult result = ResyncAfterDamage(noise, 0, {}, kRun);

@@ -8,6 +8,7 @@
 #include "recovery/repair_job.h"
 #include "recovery/salvage/salvage_result.h"
 #include "support/content_fixture.h"
+#include "support/deck_xml.h"
 #include "support/package_builder.h"
 #include "support/private_temp_dir.h"
 #include "support/qt_printers.h"
@@ -81,14 +82,15 @@ Deck MakeDeck(bool descriptor, int level = 6) {
 }
 
 // A bit of content.xml's data whose flip leaves a stream that still inflates
-// but to text that is not well-formed, found from `from` on.
-int64_t HarmfulBit(const Deck& d, int64_t from) {
+// but to text that is not well-formed, found from `from` on; with `longer`,
+// one whose stream then gives more bytes than the member holds.
+int64_t HarmfulBit(const Deck& d, int64_t from, bool longer = false) {
     for (int64_t bit = from;; ++bit) {
         QByteArray packed = d.packed;
         packed[int(bit >> 3)] = char(packed[int(bit >> 3)] ^ (1 << (bit & 7)));
         z_stream z{};
         inflateInit2(&z, -15);
-        QByteArray out(d.content.bytes.size() + 16, '\0');
+        QByteArray out(d.content.bytes.size() + (longer ? 4096 : 16), '\0');
         z.next_in = reinterpret_cast<Bytef*>(packed.data());
         z.avail_in = uInt(packed.size());
         z.next_out = reinterpret_cast<Bytef*>(out.data());
@@ -96,7 +98,9 @@ int64_t HarmfulBit(const Deck& d, int64_t from) {
         const int r = inflate(&z, Z_FINISH);
         out.resize(int(z.total_out));
         inflateEnd(&z);
-        if (r == Z_STREAM_END && out != d.content.bytes && SlideNames(out).size() == 1) return bit;
+        if (r == Z_STREAM_END && out != d.content.bytes && SlideNames(out).size() == 1 &&
+            (!longer || out.size() > d.content.bytes.size()))
+            return bit;
     }
 }
 
@@ -146,6 +150,15 @@ INSTANTIATE_TEST_SUITE_P(
                                    b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
                                },
                                Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                      // The stream then runs past the member's length to its
+                      // end; what follows it (the descriptor, the central
+                      // directory with its runs of zeros) is not searched.
+                      DeepCase{"FlippedBitThatLengthensTheStream", true,
+                               [](QByteArray& b, const Deck& d) {
+                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 4, true);
+                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                               },
+                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
                       DeepCase{"BrokenSignature", false,
                                [](QByteArray& b, const Deck& d) {
                                    b[int(d.placed.headerOffset) + 2] = 'x';
@@ -159,5 +172,60 @@ INSTANTIATE_TEST_SUITE_P(
                                },
                                Pages(1, kSlides), "content.xml found without its header"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The whole "<draw:page ...</draw:page>" elements of `xml`, in order.
+QList<QByteArray> WholeSlides(const QByteArray& xml) {
+    QList<QByteArray> slides;
+    for (qsizetype at = xml.indexOf("<draw:page "); at >= 0; at = xml.indexOf("<draw:page ", at)) {
+        const qsizetype end = xml.indexOf("</draw:page>", at);
+        if (end < 0) break;
+        slides << xml.mid(at, end + 12 - at);
+        at = end;
+    }
+    return slides;
+}
+
+// A zeroed KiB inside content.xml, in a slide holding a picture, in a package
+// written as LibreOffice writes it (sizes in a descriptor after the data).
+// With the recorded length the slides after the picture's come back, each
+// with the deck's own bytes; with a wrong length only those before it.
+TEST(DeepSalvagePastDamage, AZeroedBlockIsCrossedWithTheRecordedLength) {
+    const QByteArray xml = DeckWithEmbeddedPicture(150, 75, 20000);
+    const QByteArray packed = DeflateFlushingEvery(xml, 0);
+    const int64_t zeroAt = CompressedOffsetOf(packed, xml.indexOf("<office:binary-data>") + 10000);
+    const QList<QByteArray> original = WholeSlides(xml);
+    for (const int64_t recorded : {int64_t(xml.size()), int64_t(xml.size()) + 1}) {
+        SCOPED_TRACE(recorded);
+        PackageBuilder p;
+        p.Stored("mimetype", kMime).DeflatedWithDescriptor("styles.xml", kStyles);
+        LocalHeader h;
+        h.name = "content.xml";
+        h.method = 8;
+        h.flags = 8;
+        p.Member(h, packed);
+        const int64_t dataOffset = p.Members().back().dataOffset;
+        p.Descriptor(PackageBuilder::Crc32(xml), uint32_t(packed.size()), uint32_t(recorded));
+        p.CentralDirectory();
+        QByteArray bytes = p.Bytes();
+        for (int i = 0; i < 1024; ++i) bytes[int(dataOffset + zeroAt + i)] = '\0';
+
+        PrivateTempDir tmp;
+        const QString path = tmp.Path("talk.odp");
+        WriteBytes(path, bytes);
+        JobControl control;
+        SlidesView view({path});
+        JobParams params{&control, &view};
+        ASSERT_TRUE(BeginRepairRun(&params));
+        RepairWorker(&params);
+
+        const QByteArray content = ReadAll(WorkingFolderOf(path, 0) + "/content.xml");
+        QStringList expected = Pages(1, 74);
+        if (recorded == xml.size()) expected += Pages(76, 150);
+        EXPECT_EQ(SlideNames(content), expected);
+        for (const QByteArray& slide : WholeSlides(content))
+            EXPECT_TRUE(original.contains(slide))
+                << "a slide not in the deck: " << slide.left(60).constData();
+    }
+}
 
 }  // namespace

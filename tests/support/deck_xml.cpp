@@ -89,3 +89,35 @@ QByteArray DeflateFlushingEvery(const QByteArray& xml, int slidesPerFlush) {
     deflateEnd(&z);
     return out;
 }
+
+QByteArray DeckWithEmbeddedPicture(int slides, int slide, int pictureBytes, uint32_t seed) {
+    QByteArray xml = DeckContentXml(slides, seed);
+    std::mt19937 random(seed + 1);
+    QByteArray picture(pictureBytes * 3 / 4, '\0');
+    for (char& c : picture) c = char(random() & 0xFF);
+    const qsizetype page =
+        xml.indexOf("<draw:page draw:name=\"page" + QByteArray::number(slide) + "\"");
+    const qsizetype at = xml.indexOf('>', page) + 1;
+    xml.insert(at, "<draw:frame><draw:image><office:binary-data>" + picture.toBase64() +
+                       "</office:binary-data></draw:image></draw:frame>");
+    return xml;
+}
+
+int64_t CompressedOffsetOf(const QByteArray& packed, int64_t output) {
+    z_stream z{};
+    inflateInit2(&z, -15);
+    QByteArray out(64 * 1024, '\0');
+    int64_t at = 0;
+    for (; at < packed.size(); ++at) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.constData()) + at);
+        z.avail_in = 1;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = uInt(out.size());
+            inflate(&z, Z_NO_FLUSH);
+        } while (z.avail_out == 0);
+        if (int64_t(z.total_out) > output) break;
+    }
+    inflateEnd(&z);
+    return at;
+}

@@ -59,6 +59,15 @@ Fault FirstFault(const QByteArray& compressed, const DamagedStream& member,
     }
     const bool broke = r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR;
     fault.cut = r == Z_BUF_ERROR && z.avail_in == 0;
+    // A stream that gives more than was recorded may still end properly
+    // further on: where it ends, the bytes that follow it (a descriptor, the
+    // next members) are none of it.
+    for (int64_t more = 0; r == Z_OK && more < kMaxParsedOutput && keepRunning();) {
+        z.next_out = reinterpret_cast<Bytef*>(chunk);
+        z.avail_out = uInt(sizeof chunk);
+        r = inflate(&z, Z_NO_FLUSH);
+        more += int64_t(reinterpret_cast<char*>(z.next_out) - chunk);
+    }
     if (r == Z_STREAM_END) fault.streamEnd = int64_t(z.total_in);
     inflateEnd(&z);
 
@@ -110,7 +119,9 @@ LaterRuns Resync(const platform::ReadOnlyFile& package, const DamagedStream& mem
     const Fault fault = FirstFault(compressed, member, keepRunning);
     if (fault.streamEnd >= 0) compressed.truncate(int(fault.streamEnd));
     if (fault.at >= 0) damaged = std::min(damaged, fault.at);
-    const ResyncResult result = ResyncAfterDamage(compressed, damaged, ResyncLimits(), keepRunning);
+    const ResyncResult result =
+        ResyncAfterDamage(compressed, damaged, ResyncLimits(), keepRunning,
+                          member.recorded.sizeKnown ? int64_t(member.recorded.size) : -1);
     LaterRuns later;
     later.prefixEnd = result.damageOutput;
     for (const QByteArray& run : result.laterRuns) later.runs << run;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "recovery/salvage/deflate_bits.h"
+#include "recovery/salvage/gap_alignment.h"
 
 using salvage::BitInflater;
 using salvage::BlockCodes;
@@ -41,10 +43,11 @@ constexpr int kSymbolsToFallInStep = 4096;
 class Resync {
 public:
     Resync(const QByteArray& compressed, const ResyncLimits& limits,
-           const std::function<bool()>& keepRunning)
+           const std::function<bool()>& keepRunning, int64_t recordedSize)
         : m_data(reinterpret_cast<const unsigned char*>(compressed.constData())),
           m_size(size_t(compressed.size())),
           m_keepRunning(keepRunning),
+          m_recordedSize(recordedSize),
           m_deadline(Clock::now() + limits.timeBudget),
           m_maxOutput(std::min(limits.maxOutputBytes, kMaxRatio * int64_t(m_size) + 65536)),
           m_chunk(kChunk) {
@@ -65,6 +68,11 @@ public:
             }
             damage = SearchAndDecode(SearchStart(damage.blockBit));
         }
+        // One zeroed stretch, crossed once, right to the end of the stream:
+        // the recorded length tells how much the stretch gave.
+        if (m_recordedSize >= 0 && m_lostFrom >= 0 && m_result.restarts == 1 &&
+            m_restart.reachedEnd && !m_result.stopped)
+            DecodeAligned();
         return std::move(m_result);
     }
 
@@ -78,6 +86,15 @@ private:
         int64_t resumeByte = 0;
     };
     enum class Probe { Rejected, Believed };
+    // Where decoding was taken up again: inside the damaged block at `bit`
+    // (its header at `blockBit`), at a block header at `bit`, or in a stored
+    // block.
+    struct Restart {
+        enum Kind { None, InsideBlock, AtHeader, Stored } kind = None;
+        int64_t blockBit = 0;
+        int64_t bit = 0;
+        bool reachedEnd = false;  // decoded from there to the end of the stream
+    };
 
     // True once the stop request came or the time is up.
     bool Interrupted() {
@@ -121,6 +138,7 @@ private:
         Damage damage;
         damage.kind = Damage::Broken;
         int64_t blockOutput = 0;
+        m_tail.clear();
         const auto* zeros = ZeroRunAfter(0);
         const size_t end = zeros ? size_t(zeros->first) : m_size;
         if (!m_z.Start(m_data, end, 0, false)) return damage;
@@ -130,6 +148,7 @@ private:
             const int64_t wanted = damagedOutput + 1 - int64_t(z.total_out);
             z.avail_out = uInt(std::clamp<int64_t>(wanted, 1, int64_t(m_chunk.size())));
             const int result = inflate(&z, Z_BLOCK);
+            KeepTail(m_chunk.data(), size_t(z.next_out - m_chunk.data()));
             if (int64_t(z.total_out) > damagedOutput) {
                 // Inside a stored block the bytes after the fault are the
                 // file's own: decoding can take up right there.
@@ -148,6 +167,7 @@ private:
                 damage.kind = Damage::Located;
                 damage.resumeByte = zeros->second;
                 m_result.damageOutput = int64_t(z.total_out);
+                m_lostFrom = zeros->first;
                 break;
             }
             if (result != Z_OK) break;
@@ -164,15 +184,21 @@ private:
     // decodes to the end of the block and goes on with the blocks that
     // follow. False when that cannot be done (the damage took the header, or
     // what comes out does not hold up), with nothing emitted.
-    bool PickUpInsideBlock(int64_t blockBit, int64_t from, Damage* later) {
+    // With `aligned` (a whole window of history, unknown where not known) and
+    // `inStep`, decoding takes up at that bit with that history.
+    bool PickUpInsideBlock(int64_t blockBit, int64_t from, Damage* later,
+                           const std::vector<unsigned char>* aligned = nullptr,
+                           int64_t inStepBit = -1) {
         BlockCodes codes;
         int64_t dataBit = 0;
         if (!codes.Read(m_data, m_size, blockBit, &dataBit) || dataBit > from) return false;
-        const int64_t inStep = FallInStep(codes, from);
+        const int64_t inStep = inStepBit >= 0 ? inStepBit : FallInStep(codes, from);
         if (inStep < 0) return false;
 
-        // Decode the rest of the block into a window whose history is unknown.
-        std::vector<unsigned char> window(size_t(kWindowBytes), kUnknownByte);
+        // Decode the rest of the block into a window whose history is unknown
+        // (or as far as known, once lined up).
+        std::vector<unsigned char> window =
+            aligned ? *aligned : std::vector<unsigned char>(size_t(kWindowBytes), kUnknownByte);
         QByteArray out;
         TextCheck check;
         int64_t known = 0;
@@ -205,10 +231,13 @@ private:
                         &known))
             return false;
 
+        const Restart restart{Restart::InsideBlock, blockBit, inStep, false};
         const bool streamEnds = codes.Last() || bit + 8 >= int64_t(m_size) * 8;
         if (streamEnds) {
             if (known < kKnownToAcceptAtEnd) return false;
             ++m_result.restarts;
+            m_restart = restart;
+            m_restart.reachedEnd = codes.Last();
             m_runOpen = false;
             Emit(out);
             later->kind = Damage::None;
@@ -217,10 +246,11 @@ private:
         // What follows the end of the block must decode as well before any
         // of it is believed.
         if (CheckBlockHeader(m_data, m_size, bit) == BlockKind::None) return false;
-        std::vector<unsigned char> history(size_t(std::min(produced, kWindowBytes)));
+        // The last window of bytes, oldest first.
+        std::vector<unsigned char> history(static_cast<size_t>(kWindowBytes));
         for (size_t i = 0; i < history.size(); ++i)
-            history[i] =
-                window[size_t((produced - int64_t(history.size()) + int64_t(i)) % kWindowBytes)];
+            history[i] = window[size_t((produced + int64_t(i)) % kWindowBytes)];
+        m_pending = restart;
         return Decode(bit, &history, out, known, later) == Probe::Believed;
     }
 
@@ -239,6 +269,7 @@ private:
         int64_t known = 0;
         if (!check.Feed(m_data + from, size_t(stop - from), &known)) return false;
         ++m_result.restarts;
+        m_restart = {Restart::Stored, blockBit, from * 8, false};
         m_runOpen = false;
         if (stop < end) {
             // A zeroed stretch further on in the same block.
@@ -256,6 +287,7 @@ private:
         const int64_t keep = std::min<int64_t>(kept.size(), kWindowBytes);
         const std::vector<unsigned char> history(m_data + end - keep, m_data + end);
         Emit(kept);
+        m_pending = m_restart;
         if (Decode(end * 8, &history, QByteArray(), kKnownToAccept, later) != Probe::Believed)
             later->kind = Damage::None;
         return true;
@@ -315,6 +347,8 @@ private:
     // wrong. `*later` tells which of the two ended it, if any.
     Probe Decode(int64_t bit, const std::vector<unsigned char>* history, QByteArray held,
                  int64_t known, Damage* later) {
+        Restart restart{Restart::AtHeader, bit, bit, false};
+        if (m_pending.kind != Restart::None) restart = std::exchange(m_pending, Restart());
         const auto* zeros = ZeroRunAfter(bit / 8);
         const size_t end = zeros && zeros->first > bit / 8 ? size_t(zeros->first) : m_size;
         const bool started =
@@ -356,6 +390,7 @@ private:
                 if (known >= kKnownToAccept || (atEnd && known >= kKnownToAcceptAtEnd)) {
                     believed = true;
                     ++m_result.restarts;
+                    m_restart = restart;
                     m_runOpen = false;
                     Emit(held);
                     held.clear();
@@ -366,6 +401,7 @@ private:
                 // does a zeroed stretch: all before it decoded.
                 if (!believed) return Probe::Rejected;
                 Emit(block);
+                m_restart.reachedEnd = ended && z.avail_in <= kEndSlack;
                 if (zeroed) {
                     later->kind = Damage::Located;
                     later->blockBit = blockStart;
@@ -383,6 +419,67 @@ private:
                 blockStart = m_z.BitPosition();
             }
         }
+    }
+
+    // Keeps the last window of bytes decoded before the damage.
+    void KeepTail(const unsigned char* bytes, size_t count) {
+        m_tail.insert(m_tail.end(), bytes, bytes + count);
+        if (m_tail.size() > size_t(2 * kWindowBytes))
+            m_tail.erase(m_tail.begin(), m_tail.end() - kWindowBytes);
+    }
+
+    // Decodes once more from the one restart past a zeroed stretch, now
+    // knowing how many bytes the stretch gave: the recorded length less the
+    // bytes before it and the bytes from the restart to the end. Copies that
+    // reach past the stretch then land in known bytes. Done only when the
+    // copies bear that count out and the decoding comes to the same end;
+    // otherwise the runs stay as they were.
+    void DecodeAligned() {
+        const int64_t after = m_output;
+        const int64_t lost = m_recordedSize - m_result.damageOutput - after;
+        if (m_tail.size() > size_t(kWindowBytes))
+            m_tail.erase(m_tail.begin(), m_tail.end() - kWindowBytes);
+        // No more than Deflate can give from the bits that were lost, and
+        // something before the stretch for the copies to land in.
+        const int64_t lostBytes = (m_restart.bit + kMaxSymbolBits) / 8 - m_lostFrom + 1;
+        if (lost < 0 || lost > kMaxRatio * lostBytes || lost >= kWindowBytes || m_tail.empty())
+            return;
+
+        BlockCodes codes;
+        int64_t dataBit = 0;
+        const bool inside = m_restart.kind == Restart::InsideBlock;
+        if (inside && !codes.Read(m_data, m_size, m_restart.blockBit, &dataBit)) return;
+        if (!inside && m_restart.kind != Restart::AtHeader) return;
+        const salvage::SymbolRun symbols = salvage::SymbolsFrom(
+            m_data, m_size, inside ? &codes : nullptr, m_restart.bit, 2 * kWindowBytes);
+        if (!salvage::AlignmentHoldsUp(symbols, m_tail.data(), m_tail.size(), lost)) return;
+
+        // The window as it stood at the restart: the bytes before the
+        // stretch, then the stretch's bytes, unknown.
+        std::vector<unsigned char> window(size_t(kWindowBytes), kUnknownByte);
+        const size_t known = std::min(m_tail.size(), size_t(kWindowBytes - lost));
+        std::copy(m_tail.end() - known, m_tail.end(), window.end() - lost - known);
+
+        ResyncResult before = m_result;
+        const Restart restart = m_restart;
+        const bool wasOpen = m_runOpen;
+        m_result.laterRuns.clear();
+        m_result.restarts = 0;
+        m_output = 0;
+        m_runOpen = false;
+        Damage later;
+        const bool decoded =
+            inside ? PickUpInsideBlock(restart.blockBit, restart.bit, &later, &window, restart.bit)
+                   : Decode(restart.bit, &window, QByteArray(), 0, &later) == Probe::Believed;
+        if (decoded && later.kind == Damage::None && m_restart.reachedEnd && m_output == after &&
+            !m_result.stopped) {
+            m_result.lostOutput = lost;
+            return;
+        }
+        m_result = std::move(before);
+        m_restart = restart;
+        m_output = after;
+        m_runOpen = wasOpen;
     }
 
     // Appends decoded bytes to the runs: an unknown byte closes a run.
@@ -409,6 +506,7 @@ private:
     const unsigned char* m_data;
     const size_t m_size;
     const std::function<bool()>& m_keepRunning;
+    const int64_t m_recordedSize;  // -1 when not recorded
     const Clock::time_point m_deadline;
     const int64_t m_maxOutput;
     std::vector<unsigned char> m_chunk;
@@ -417,13 +515,17 @@ private:
     std::vector<std::pair<int64_t, int64_t>> m_zeroRuns;  // zeroed stretches, [first, end)
     int64_t m_output = 0;
     bool m_runOpen = false;
+    std::vector<unsigned char> m_tail;  // the last bytes decoded before the damage
+    int64_t m_lostFrom = -1;            // the first byte of the zeroed stretch decoding stopped at
+    Restart m_restart;                  // the last restart
+    Restart m_pending;                  // the restart a Decode call goes on from
 };
 
 }  // namespace
 
 ResyncResult ResyncAfterDamage(const QByteArray& compressed, int64_t damagedOutput,
-                               const ResyncLimits& limits,
-                               const std::function<bool()>& keepRunning) {
-    Resync resync(compressed, limits, keepRunning);
+                               const ResyncLimits& limits, const std::function<bool()>& keepRunning,
+                               int64_t recordedSize) {
+    Resync resync(compressed, limits, keepRunning, recordedSize);
     return resync.Run(std::max<int64_t>(damagedOutput, 0));
 }

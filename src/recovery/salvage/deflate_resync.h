@@ -35,6 +35,10 @@ struct ResyncResult {
     // later may already be wrong even where it looks right. -1 when no
     // zeroed stretch was seen.
     int64_t damageOutput = -1;
+    // -1, or: the later runs were decoded knowing that the lost stretch gave
+    // this many bytes (from the recorded length), so copies that reach past
+    // it into the bytes before the damage are known.
+    int64_t lostOutput = -1;
     bool stopped = false;  // the stop request or the time budget ended it
 };
 
@@ -43,7 +47,10 @@ struct ResyncResult {
 // or where the decoded text first went wrong, whichever comes first); the
 // search starts just after the header of the block that produced it.
 // `keepRunning` is asked all along; when it answers false the result holds
-// what was found so far.
+// what was found so far. `recordedSize` is the member's recorded uncompressed
+// length, or -1: past a single zeroed stretch, with decoding picked up again
+// right to the stream's end, it tells how many bytes the stretch gave, which
+// is used once the copies bear it out.
 ResyncResult ResyncAfterDamage(const QByteArray& compressed, int64_t damagedOutput,
-                               const ResyncLimits& limits,
-                               const std::function<bool()>& keepRunning);
+                               const ResyncLimits& limits, const std::function<bool()>& keepRunning,
+                               int64_t recordedSize = -1);
