@@ -1,6 +1,6 @@
 #include "recovery/member_output.h"
 
-#include <zlib.h>
+#include "recovery/crc32.h"
 
 MemberOutput::MemberOutput(const QString& outputPath, WriteGuard* guard) : m_guard(guard) {
     m_file.Create(outputPath);
@@ -13,7 +13,7 @@ bool MemberOutput::Write(const void* data, int64_t count) {
         m_failed = true;
         m_file.Discard();
     } else if (m_summing) {
-        m_crc = uint32_t(crc32_z(m_crc, static_cast<const Bytef*>(data), z_size_t(count)));
+        m_crc = Crc32(m_crc, data, size_t(count));
         m_length += uint64_t(count);
     }
     return !m_failed;

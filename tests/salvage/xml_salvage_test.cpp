@@ -109,6 +109,24 @@ TEST(CountSlides, CountsSlidesNotThumbnailsAcrossBlocks) {
     EXPECT_EQ(CountSlides(file.fileName()), 3000);
 }
 
+// A tag at every place around the edges of the blocks the file is read in
+// (64 KiB and its multiples): a slide's is counted once, a thumbnail's never.
+TEST(CountSlides, ATagAcrossABlockEdgeIsCountedOnce) {
+    for (const int64_t edge : {int64_t(1) << 16, int64_t(1) << 17})
+        for (int64_t shift = -12; shift <= 2; ++shift)
+            for (const bool slide : {true, false}) {
+                SCOPED_TRACE(std::to_string(edge + shift) + (slide ? " slide" : " thumbnail"));
+                QTemporaryFile file;
+                ASSERT_TRUE(file.open());
+                const QByteArray tag =
+                    slide ? "<draw:page draw:name=\"a\"/>" : "<draw:page-thumbnail/>";
+                file.write("<draw:page/>" + QByteArray(int(edge + shift) - 12, 'x') + tag +
+                           QByteArray(100, 'x') + "<draw:page>");
+                file.flush();
+                EXPECT_EQ(CountSlides(file.fileName()), slide ? 3 : 2);
+            }
+}
+
 TEST(Utf8BytesForUnits, CountsSurrogatePairsAsTwoUnits) {
     const QByteArray text = "aé😀b";  // 1 + 2 + 4 + 1 bytes; 1 + 1 + 2 + 1 units
     EXPECT_EQ(Utf8BytesForUnits(text.constData(), text.size(), 2), 3);

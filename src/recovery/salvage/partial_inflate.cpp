@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "recovery/crc32.h"
+
 namespace {
 
 constexpr int64_t kChunk = 256 * 1024;
 
 uint32_t AddCrc(uint32_t crc, const unsigned char* data, int64_t count) {
-    return uint32_t(crc32(crc, data, uInt(count)));
+    return Crc32(crc, data, size_t(count));
 }
 
 }  // namespace

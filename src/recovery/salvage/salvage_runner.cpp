@@ -75,10 +75,11 @@ struct Attempt {
 };
 
 bool IsBuiltInDocument(const QString& path) {
-    const QByteArray builtIn = DefaultContentDocument();
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.size() == builtIn.size() &&
-           file.readAll() == builtIn;
+    static const QByteArray builtIn = DefaultContentDocument();
+    platform::ReadOnlyFile file;
+    if (file.Open(path) != 0 || file.Size() != builtIn.size()) return false;
+    QByteArray bytes(builtIn.size(), '\0');
+    return file.ReadAt(0, bytes.data(), bytes.size()) == bytes.size() && bytes == builtIn;
 }
 
 std::unique_ptr<QTemporaryFile> NewTempFile() {

@@ -2,6 +2,7 @@
 
 #include <QXmlStreamReader>
 
+#include "platform/files.h"
 #include "recovery/salvage/xml_prefix.h"
 
 namespace {
@@ -184,26 +185,27 @@ XmlSalvage SalvageXmlMember(QIODevice& input, QFile& output,
 }
 
 int CountSlides(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
+    platform::ReadOnlyFile file;
+    if (file.Open(path) != 0) return -1;
     static const QByteArray kTag = "<draw:page";
+    constexpr int64_t kBlock = 64 * 1024;
+    const int64_t size = file.Size();
+    QByteArray block(int(kBlock), '\0');
     int slides = 0;
-    QByteArray pending;
-    for (;;) {
-        const QByteArray block = file.read(1 << 20);
-        const bool atEnd = block.isEmpty();
-        pending += block;
-        // A tag split between blocks is counted with the next one; at the
-        // end every remaining byte is looked at.
-        const qsizetype limit = atEnd ? pending.size() : pending.size() - kTag.size();
-        qsizetype at = NextSlideStart(pending, kTag, 0);
-        qsizetype consumed = 0;
-        while (at >= 0 && at < limit) {
+    for (int64_t at = 0; at < size;) {
+        block.resize(int(kBlock));
+        const int64_t n = file.ReadAt(at, block.data(), kBlock);
+        if (n <= 0) break;
+        block.resize(int(n));
+        // A tag that starts in the last bytes of a block, where the byte
+        // after it may not be there yet, is counted with the next block,
+        // which starts there; a tag holds one "<", so none is counted twice.
+        const bool last = at + n >= size;
+        const qsizetype limit = last ? n : n - kTag.size();
+        for (qsizetype tag = NextSlideStart(block, kTag, 0); tag >= 0 && tag < limit;
+             tag = NextSlideStart(block, kTag, tag + kTag.size()))
             ++slides;
-            consumed = at + kTag.size();
-            at = NextSlideStart(pending, kTag, consumed);
-        }
-        if (atEnd) return slides;
-        pending = pending.mid(std::max(consumed, limit));
+        at += limit;
     }
+    return slides;
 }
