@@ -16,7 +16,8 @@ namespace {
 constexpr size_t kAheadBudget = size_t(32) << 20;
 // Compressed bytes of the member being written that wait for the writer.
 constexpr size_t kHeadBudget = size_t(4) << 20;
-// Pieces are gathered up to this size before the writer takes them.
+// A helper gathers a member's compressed bytes into pieces of this size
+// before the writer takes them.
 constexpr size_t kPieceBytes = size_t(256) << 10;
 
 struct Job {
@@ -44,27 +45,47 @@ struct MemberPipeline::Shared {
     bool cancelled = false;
     bool ending = false;
     std::vector<std::thread> helpers;
+    // Piece buffers the writer is done with, for the helpers to fill again,
+    // so the big buffers are not mapped and unmapped for every piece.
+    std::vector<std::string> spare;
 
     void Help();
-    bool Push(Job* job, const char* data, int64_t count);
+    // Hands a piece of a member's compressed bytes to the writer, waiting
+    // while the budget is spent; false once nothing more is to be written.
+    // `next` gets an empty buffer to gather the following piece in.
+    bool Push(Job* job, std::string&& piece, std::string* next);
+    void Recycle(std::deque<std::string>* pieces);
 };
 
-bool MemberPipeline::Shared::Push(Job* job, const char* data, int64_t count) {
+bool MemberPipeline::Shared::Push(Job* job, std::string&& piece, std::string* next) {
+    const size_t count = piece.size();
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [&] {
         if (cancelled || ending) return true;
         if (!jobs.empty() && jobs.front().get() == job) return job->held < kHeadBudget;
-        return held + size_t(count) <= kAheadBudget;
+        return held + count <= kAheadBudget;
     });
     if (cancelled || ending) return false;
-    if (!job->pieces.empty() && job->pieces.back().size() + size_t(count) <= kPieceBytes)
-        job->pieces.back().append(data, size_t(count));
-    else
-        job->pieces.emplace_back(data, size_t(count));
-    job->held += size_t(count);
-    held += size_t(count);
+    job->pieces.push_back(std::move(piece));
+    job->held += count;
+    held += count;
+    if (!spare.empty()) {
+        next->swap(spare.back());
+        spare.pop_back();
+    }
     changed.notify_all();
     return true;
+}
+
+void MemberPipeline::Shared::Recycle(std::deque<std::string>* pieces) {
+    constexpr size_t kMaxSpare = 16;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (std::string& piece : *pieces) {
+        if (spare.size() >= kMaxSpare) break;
+        piece.clear();
+        spare.push_back(std::move(piece));
+    }
+    pieces->clear();
 }
 
 void MemberPipeline::Shared::Help() {
@@ -99,11 +120,26 @@ void MemberPipeline::Shared::Help() {
             changed.notify_all();
         }
         if (opened != kZipOk) continue;
+        // The coder's output is gathered here and handed over a piece at a
+        // time: one lock and one wake-up per piece rather than per buffer.
+        std::string piece;
+        piece.reserve(kPieceBytes);
+        const auto handOver = [&] {
+            std::string full;
+            full.swap(piece);
+            const bool taken = Push(job, std::move(full), &piece);
+            piece.reserve(kPieceBytes);
+            return taken;
+        };
         bool sinkFailed = false;
-        const ZipResult coded = coder.Code(
+        ZipResult coded = coder.Code(
             source, &record,
-            [this, job](const char* data, int64_t count) { return Push(job, data, count); },
+            [&](const char* data, int64_t count) {
+                piece.append(data, size_t(count));
+                return piece.size() < kPieceBytes || handOver();
+            },
             &sinkFailed, &reason);
+        if (coded == kZipOk && !piece.empty() && !handOver()) coded = kZipWriteFailed;
         std::lock_guard<std::mutex> lock(mutex);
         job->done = true;
         job->codeResult = coded;
@@ -213,6 +249,7 @@ void MemberPipeline::Pump(bool wait) {
                 FlushPackage(m_writer, nullptr);
             }
         }
+        if (!pieces.empty()) s.Recycle(&pieces);
         if (!done) {
             if (!wait) return;
             continue;
