@@ -144,6 +144,16 @@ QByteArray BrokenHalfway(const QByteArray& data) {
     return out + QByteArray("\x07\x00\x00\x00", 4);
 }
 
+// The header of a Deflate member holding BrokenHalfway(kSlides).
+LocalHeader BrokenHeader(const QByteArray& name, const QByteArray& packed) {
+    LocalHeader h;
+    h.method = 8;
+    h.name = name;
+    h.compressedSize = uint32_t(packed.size());
+    h.uncompressedSize = uint32_t(kSlides.size());
+    return h;
+}
+
 std::vector<MemberCase> MemberCases() {
     return {
         {"StoredCopied", [] { return PackageBuilder().Stored("m", QByteArray(1000, 's')); },
@@ -162,12 +172,7 @@ std::vector<MemberCase> MemberCases() {
         {"CorruptStreamLeavesNothing",
          [] {
              const QByteArray packed = BrokenHalfway(kSlides);
-             LocalHeader h;
-             h.method = 8;
-             h.name = "m";
-             h.compressedSize = uint32_t(packed.size());
-             h.uncompressedSize = uint32_t(kSlides.size());
-             return PackageBuilder().Member(h, packed);
+             return PackageBuilder().Member(BrokenHeader("m", packed), packed);
          },
          [](const PackageBuilder& b) { return FromPlaced(b.Members()[0]); }, kNone},
         {"RecordedSizeSmallerThanTheStreamIsCut",
@@ -292,10 +297,12 @@ struct Extracted {
     RecordingJobView view;
 };
 
-void ScanAndExtract(const QString& package, const QString& folder, Extracted* out) {
+void ScanAndExtract(const QString& package, const QString& folder, Extracted* out,
+                    MemberRecords* records = nullptr) {
     JobControl control;
     control.SetProcessRunning(1);
     JobParams params{&control, &out->view};
+    params.memberRecords = records;
     ASSERT_EQ(ScanPackage(package, &params), 1);
     out->result = ExtractEntries(folder, package, &params);
 }
@@ -304,15 +311,10 @@ TEST(ExtractEntries, WritesEveryGoodMemberAndTheContentDocument) {
     PrivateTempDir tmp;
     const QString package = tmp.Path("plan.odp");
     const QByteArray broken = BrokenHalfway(kSlides);
-    LocalHeader bad;
-    bad.method = 8;
-    bad.name = "content.xml";
-    bad.compressedSize = uint32_t(broken.size());
-    bad.uncompressedSize = uint32_t(kSlides.size());
     PackageBuilder b;
     b.Garbage(100)
         .Stored("mimetype", "application/vnd.oasis.opendocument.presentation")
-        .Member(bad, broken)
+        .Member(BrokenHeader("content.xml", broken), broken)
         .Folder("Pictures/")
         .Deflated("Pictures/1000.png", kNoise.left(3000))
         .DeflatedWithDescriptor("styles.xml", kSlides)
@@ -375,17 +377,12 @@ TEST(ExtractEntries, RecordsWhatItWroteWithItsLengthAndCrc) {
     PrivateTempDir tmp;
     const QString package = tmp.Path("plan.odp");
     const QByteArray broken = BrokenHalfway(kSlides);
-    LocalHeader bad;
-    bad.method = 8;
-    bad.name = "broken.xml";
-    bad.compressedSize = uint32_t(broken.size());
-    bad.uncompressedSize = uint32_t(kSlides.size());
     PackageBuilder b;
     b.Stored("mimetype", "application/vnd.oasis.opendocument.presentation")
         .Deflated("content.xml", "<short/>")  // the built-in document takes its place
         .Folder("Pictures/")
         .Deflated("Pictures/1000.png", kNoise.left(3000))
-        .Member(bad, broken)
+        .Member(BrokenHeader("broken.xml", broken), broken)
         .DeflatedWithDescriptor("styles.xml", kSlides)
         .Stored("twice.xml", "first")
         .Deflated("twice.xml", kSlides.left(900))
@@ -396,13 +393,9 @@ TEST(ExtractEntries, RecordsWhatItWroteWithItsLengthAndCrc) {
     ASSERT_EQ(platform::CreateFolder(folder), 0);
 
     Extracted out;
-    JobControl control;
-    control.SetProcessRunning(1);
-    JobParams params{&control, &out.view};
     MemberRecords records;
-    params.memberRecords = &records;
-    ASSERT_EQ(ScanPackage(package, &params), 1);
-    ASSERT_EQ(ExtractEntries(folder, package, &params), 1);
+    ScanAndExtract(package, folder, &out, &records);
+    ASSERT_EQ(out.result, 1);
 
     std::vector<int64_t> headers;
     for (const LocalHeaderRecord& r : records.headers) headers.push_back(r.headerOffset);

@@ -28,19 +28,6 @@ const QByteArray kStyles =
     "<office:styles/></office:document-styles>";
 constexpr int kSlides = 40;
 
-QStringList Pages(int from, int to) {
-    QStringList names;
-    for (int i = from; i <= to; ++i) names << QString("page%1").arg(i);
-    return names;
-}
-
-class SlidesView : public RecordingJobView {
-public:
-    using RecordingJobView::RecordingJobView;
-    void SetFileSlides(int, const SalvageResult& salvage) override { slides = salvage; }
-    SalvageResult slides;
-};
-
 // content.xml with its sizes and CRC-32 in its header, or (as LibreOffice
 // writes it) zero in the header and a descriptor after the data.
 struct Deck {
@@ -121,7 +108,7 @@ TEST_P(DeepSalvage, KeepsTheSlides) {
     const QString path = tmp.Path("talk.odp");
     WriteBytes(path, deck.Bytes(c.hurt));
     JobControl control;
-    SlidesView view({path});
+    RecordingJobView view({path});
     JobParams params{&control, &view};
     ASSERT_TRUE(BeginRepairRun(&params));
     RepairWorker(&params);
@@ -143,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
                                    const int64_t bit = HarmfulBit(d, d.packed.size() * 4);
                                    b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
                                },
-                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
                       DeepCase{"FlippedBitWithDescriptor", true,
                                [](QByteArray& b, const Deck& d) {
                                    const int64_t bit = HarmfulBit(d, d.packed.size() * 6);
                                    b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
                                },
-                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
                       // The stream then runs past the member's length to its
                       // end; what follows it (the descriptor, the central
                       // directory with its runs of zeros) is not searched.
@@ -158,19 +145,19 @@ INSTANTIATE_TEST_SUITE_P(
                                    const int64_t bit = HarmfulBit(d, d.packed.size() * 4, true);
                                    b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
                                },
-                               Pages(1, kSlides), "content.xml put right (one flipped bit)"},
+                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
                       DeepCase{"BrokenSignature", false,
                                [](QByteArray& b, const Deck& d) {
                                    b[int(d.placed.headerOffset) + 2] = 'x';
                                },
-                               Pages(1, kSlides), "content.xml found without its header"},
+                               PageNames(1, kSlides), "content.xml found without its header"},
                       DeepCase{"ZeroedHeader", true,
                                [](QByteArray& b, const Deck& d) {
                                    for (int64_t i = d.placed.headerOffset; i < d.placed.dataOffset;
                                         ++i)
                                        b[int(i)] = '\0';
                                },
-                               Pages(1, kSlides), "content.xml found without its header"}),
+                               PageNames(1, kSlides), "content.xml found without its header"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The whole "<draw:page ...</draw:page>" elements of `xml`, in order.
@@ -213,14 +200,14 @@ TEST(DeepSalvagePastDamage, AZeroedBlockIsCrossedWithTheRecordedLength) {
         const QString path = tmp.Path("talk.odp");
         WriteBytes(path, bytes);
         JobControl control;
-        SlidesView view({path});
+        RecordingJobView view({path});
         JobParams params{&control, &view};
         ASSERT_TRUE(BeginRepairRun(&params));
         RepairWorker(&params);
 
         const QByteArray content = ReadAll(WorkingFolderOf(path, 0) + "/content.xml");
-        QStringList expected = Pages(1, 74);
-        if (recorded == xml.size()) expected += Pages(76, 150);
+        QStringList expected = PageNames(1, 74);
+        if (recorded == xml.size()) expected += PageNames(76, 150);
         EXPECT_EQ(SlideNames(content), expected);
         for (const QByteArray& slide : WholeSlides(content))
             EXPECT_TRUE(original.contains(slide))

@@ -56,6 +56,19 @@ struct Deck {
     QByteArray bytes;
     // The data offset of the compressed byte that follows slide `slide`.
     int64_t After(int slide) const { return contentData + flushedAt[size_t(slide - 1)]; }
+    // The package with `count` zero bytes from just past slide `slide`.
+    QByteArray ZeroedAfter(int slide, int count) const {
+        QByteArray b = bytes;
+        b.replace(int(After(slide) + 2), count, QByteArray(count, '\0'));
+        return b;
+    }
+    // The package with content.xml's local header zeroed.
+    QByteArray HeaderZeroed() const {
+        QByteArray b = bytes;
+        const int header = int(contentData - contentHeader);
+        b.replace(int(contentHeader), header, QByteArray(header, '\0'));
+        return b;
+    }
 };
 
 Deck LibreOfficeDeck(int level = 6) {
@@ -81,22 +94,6 @@ Deck LibreOfficeDeck(int level = 6) {
     return d;
 }
 
-QStringList Pages(int from, int to) {
-    QStringList names;
-    for (int i = from; i <= to; ++i) names << QString("page%1").arg(i);
-    return names;
-}
-
-class SlidesView : public RecordingJobView {
-public:
-    using RecordingJobView::RecordingJobView;
-    void SetFileSlides(int row, const SalvageResult& salvage) override {
-        (void)row;
-        slides = salvage;
-    }
-    SalvageResult slides;
-};
-
 class Salvage : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tmp.IsValid()); }
@@ -107,7 +104,7 @@ protected:
         WriteBytes(path, bytes);
         return path;
     }
-    void Repair(SlidesView& view, bool complete) {
+    void Repair(RecordingJobView& view, bool complete) {
         JobParams params{&control, &view};
         params.completePackages = complete;
         ASSERT_TRUE(BeginRepairRun(&params));
@@ -135,29 +132,18 @@ struct Case {
 
 std::vector<Case> Cases() {
     return {
-        {"IntactDeck", [](const Deck& d) { return d.bytes; }, 6, Pages(1, kSlides),
+        {"IntactDeck", [](const Deck& d) { return d.bytes; }, 6, PageNames(1, kSlides),
          SalvageResult::Slides::Whole, ""},
         {"CutInsideSlide13", [](const Deck& d) { return d.bytes.left(int(d.After(12) + 9)); }, 6,
-         Pages(1, 12), SalvageResult::Slides::Salvaged, "content.xml salvaged, 12 slides kept"},
+         PageNames(1, 12), SalvageResult::Slides::Salvaged, "content.xml salvaged, 12 slides kept"},
         {"CutRightAfterTheStreamBeforeItsDescriptor",
          [](const Deck& d) { return d.bytes.left(int(d.contentData + d.packed.size())); }, 6,
-         Pages(1, kSlides), SalvageResult::Slides::Whole,
+         PageNames(1, kSlides), SalvageResult::Slides::Whole,
          "content.xml inflated to the end of its stream, 40 slides kept"},
-        {"ZeroedBlockAfterSlide25",
-         [](const Deck& d) {
-             QByteArray b = d.bytes;
-             b.replace(int(d.After(25) + 2), 300, QByteArray(300, '\0'));
-             return b;
-         },
-         6, Pages(1, 25), SalvageResult::Slides::Salvaged, "content.xml salvaged, 25 slides kept"},
-        {"ContentHeaderZeroed",
-         [](const Deck& d) {
-             QByteArray b = d.bytes;
-             const int header = int(d.contentData - d.contentHeader);
-             b.replace(int(d.contentHeader), header, QByteArray(header, '\0'));
-             return b;
-         },
-         6, Pages(1, kSlides), SalvageResult::Slides::Whole,
+        {"ZeroedBlockAfterSlide25", [](const Deck& d) { return d.ZeroedAfter(25, 300); }, 6,
+         PageNames(1, 25), SalvageResult::Slides::Salvaged, "content.xml salvaged, 25 slides kept"},
+        {"ContentHeaderZeroed", [](const Deck& d) { return d.HeaderZeroed(); }, 6,
+         PageNames(1, kSlides), SalvageResult::Slides::Whole,
          "content.xml found without its header, 40 slides kept"},
     };
 }
@@ -167,7 +153,7 @@ TEST_F(Salvage, EachDamageKeepsTheSlidesItMust) {
         SCOPED_TRACE(c.name);
         const Deck deck = LibreOfficeDeck(c.levelOfDeflate);
         const QString path = Write(c.damage(deck));
-        SlidesView view({path});
+        RecordingJobView view({path});
         Repair(view, true);
 
         EXPECT_EQ(SlideNames(Content()), c.slidesKept);
@@ -197,7 +183,7 @@ TEST_F(Salvage, EachDamageKeepsTheSlidesItMust) {
         // The repair ran on what its scan and extraction recorded; walking
         // the package and reading the files back comes to the same.
         const QByteArray kept = Content();
-        SlidesView plain({path});
+        RecordingJobView plain({path});
         Repair(plain, false);
         const SalvageResult reread = SalvagePackage(path, Folder(), [] { return true; });
         EXPECT_EQ(Content(), kept);
@@ -215,7 +201,7 @@ TEST_F(Salvage, AFileTheExtractionSummedIsNotReadAgain) {
     JobParams params{&control, nullptr};
     for (const bool recorded : {true, false}) {
         SCOPED_TRACE(recorded ? "with the records" : "without them");
-        SlidesView view({path});
+        RecordingJobView view({path});
         params.view = &view;
         ASSERT_TRUE(BeginRepairRun(&params));
         MemberRecords records;
@@ -232,7 +218,7 @@ TEST_F(Salvage, AFileTheExtractionSummedIsNotReadAgain) {
             path, Folder(), [] { return true; }, params.memberRecords);
         EXPECT_EQ(ReadAll(Folder() + "/styles.xml"), recorded ? changed : kStyles);
         EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
-        EXPECT_EQ(SlideNames(Content()), Pages(1, kSlides));
+        EXPECT_EQ(SlideNames(Content()), PageNames(1, kSlides));
         control.SetProcessRunning(0);
     }
 }
@@ -240,7 +226,7 @@ TEST_F(Salvage, AFileTheExtractionSummedIsNotReadAgain) {
 TEST_F(Salvage, WithTheSwitchOffACutContentGivesWayToTheBuiltInDocumentAsBefore) {
     const Deck deck = LibreOfficeDeck();
     const QString path = Write(deck.bytes.left(int(deck.After(12) + 9)));
-    SlidesView view({path});
+    RecordingJobView view({path});
     Repair(view, false);
     EXPECT_EQ(Content(), DefaultContentDocument());
     EXPECT_EQ(view.slides.slides, SalvageResult::Slides::NotChecked);
@@ -272,15 +258,15 @@ TEST_F(Salvage, ASilentlyWrongStreamIsNeverWrittenAsItIs) {
                                  .Deflated("META-INF/manifest.xml", kManifest)
                                  .Bytes();
 
-    SlidesView plain({Write(bytes)});
+    RecordingJobView plain({Write(bytes)});
     Repair(plain, false);
     EXPECT_EQ(Content(), wrong);  // the specified path writes what the stream gave
 
-    SlidesView view({Write(bytes)});
+    RecordingJobView view({Write(bytes)});
     Repair(view, true);
     // The stream is stored: past the broken slide its bytes are the file's
     // own, so the later slides come back.
-    EXPECT_EQ(SlideNames(Content()), Pages(1, 7) + Pages(9, kSlides));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, 7) + PageNames(9, kSlides));
     EXPECT_EQ(view.slides.slides, SalvageResult::Slides::Salvaged);
     EXPECT_EQ(view.slides.slidesFromLaterRuns, kSlides - 8);
 }
@@ -300,10 +286,10 @@ TEST_F(Salvage, OtherXmlMembersAreSalvagedOrLeftOutButNeverWrittenBroken) {
     // Cut inside the third style: the first two stand.
     const int cut = bytes.size() - 12;
     const QString path = Write(bytes.left(cut));
-    SlidesView view({path});
+    RecordingJobView view({path});
     Repair(view, true);
 
-    EXPECT_EQ(SlideNames(Content()), Pages(1, 3));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, 3));
     EXPECT_EQ(view.slides.slides, SalvageResult::Slides::Whole);
     EXPECT_FALSE(platform::PathExists(Folder() + "/meta.xml"));
     const QByteArray styles = ReadAll(Folder() + "/styles.xml");
@@ -329,7 +315,7 @@ class DeepSteps : public Salvage {
 protected:
     SalvageResult Run(const QByteArray& bytes, const SalvageSteps& steps) {
         const QString path = Write(bytes);
-        SlidesView view({path});
+        RecordingJobView view({path});
         Repair(view, false);  // the specified path only; salvage is run here by hand
         return SalvagePackage(
             path, Folder(), [] { return true; }, steps);
@@ -338,8 +324,7 @@ protected:
 
 TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
     const Deck deck = LibreOfficeDeck();
-    QByteArray bytes = deck.bytes;
-    bytes.replace(int(deck.After(10) + 2), 200, QByteArray(200, '\0'));
+    const QByteArray bytes = deck.ZeroedAfter(10, 200);
     DamagedStream seen;
     SalvageSteps steps;
     steps.resync = [&](const platform::ReadOnlyFile&, const DamagedStream& member,
@@ -359,16 +344,14 @@ TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
     EXPECT_EQ(seen.recorded.size, uint64_t(deck.content.bytes.size()));
     EXPECT_EQ(seen.recorded.crc, PackageBuilder::Crc32(deck.content.bytes));
     EXPECT_GE(seen.goodInput, deck.flushedAt[9]);
-    EXPECT_EQ(SlideNames(Content()), Pages(1, 10) + Pages(31, kSlides));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, 10) + PageNames(31, kSlides));
     EXPECT_EQ(result.slidesKept, 20);
     EXPECT_EQ(result.slidesFromLaterRuns, 10);
 }
 
 TEST_F(DeepSteps, AFoundMemberStandsInForOneWhoseHeaderIsGone) {
     const Deck deck = LibreOfficeDeck();
-    QByteArray bytes = deck.bytes;
-    const int header = int(deck.contentData - deck.contentHeader);
-    bytes.replace(int(deck.contentHeader), header, QByteArray(header, '\0'));
+    const QByteArray bytes = deck.HeaderZeroed();
     std::vector<ByteRange> offered;
     SalvageSteps steps;
     steps.findOrphans = [&](const platform::ReadOnlyFile&, const std::vector<ByteRange>& unclaimed,
@@ -384,7 +367,7 @@ TEST_F(DeepSteps, AFoundMemberStandsInForOneWhoseHeaderIsGone) {
     ASSERT_FALSE(offered.empty());
     EXPECT_LE(offered.back().begin, deck.contentHeader);
     EXPECT_GE(offered.back().end, deck.contentData + deck.packed.size());
-    EXPECT_EQ(SlideNames(Content()), Pages(1, kSlides));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, kSlides));
     EXPECT_EQ(result.foundWithoutHeader, QStringList{"content.xml"});
     EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
 }
@@ -452,12 +435,12 @@ TEST_F(DeepSteps, AResyncCanSayWhereTheTrustedPrefixEnds) {
         return later;
     };
     const SalvageResult result = Run(bytes, steps);
-    EXPECT_EQ(SlideNames(Content()), Pages(1, 8) + Pages(11, 12));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, 8) + PageNames(11, 12));
     EXPECT_EQ(result.slides, SalvageResult::Slides::Salvaged);
 
     // Without a resync the whole text stands: it is well-formed, only not what was written.
     Run(bytes, SalvageSteps());
-    EXPECT_EQ(SlideNames(Content()), Pages(1, 12));
+    EXPECT_EQ(SlideNames(Content()), PageNames(1, 12));
 }
 
 }  // namespace
@@ -466,10 +449,9 @@ namespace {
 
 TEST_F(DeepSteps, AStopEndsEverySearchAndStillLeavesNoBrokenXml) {
     const Deck deck = LibreOfficeDeck();
-    QByteArray bytes = deck.bytes;
-    bytes.replace(int(deck.After(10) + 2), 200, QByteArray(200, '\0'));
+    const QByteArray bytes = deck.ZeroedAfter(10, 200);
     const QString path = Write(bytes);
-    SlidesView view({path});
+    RecordingJobView view({path});
     Repair(view, false);
     int asked = 0;
     SalvageSteps steps;

@@ -39,8 +39,7 @@ ContentFixture ContentXml(int slides, int wordsPerSlide, uint32_t seed) {
                    words +
                    "</text:p></draw:text-box></draw:frame><presentation:notes>"
                    "<draw:page-thumbnail draw:page-number=\"" +
-                   QByteArray::number(i) + "\"/><draw:frame><draw:text-box><text:p>Notes " +
-                   notes +
+                   QByteArray::number(i) + "\"/><draw:frame><draw:text-box><text:p>Notes " + notes +
                    "</text:p></draw:text-box></draw:frame></presentation:notes>"
                    "</draw:page>";
         f.slideEnds.push_back(f.bytes.size());
@@ -84,5 +83,11 @@ QStringList SlideNames(const QByteArray& content) {
             reader.namespaceUri() == drawNs && reader.name() == QLatin1String("page"))
             names << reader.attributes().value(drawNs, "name").toString();
     if (reader.hasError()) return {"<not well-formed>"};
+    return names;
+}
+
+QStringList PageNames(int from, int to) {
+    QStringList names;
+    for (int i = from; i <= to; ++i) names << QString("page%1").arg(i);
     return names;
 }

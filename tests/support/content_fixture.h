@@ -23,3 +23,6 @@ QByteArray DeflateWithMarks(const QByteArray& data, const std::vector<int>& mark
 // The slide names (draw:name) of a content.xml, in order, when it is
 // well-formed; {"<not well-formed>"} otherwise.
 QStringList SlideNames(const QByteArray& content);
+
+// "page<from>" to "page<to>": the names ContentXml gives those slides.
+QStringList PageNames(int from, int to);

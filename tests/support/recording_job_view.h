@@ -48,7 +48,8 @@ public:
     std::vector<int> previewStates;
     std::vector<Message> messages;
     std::deque<int> answers;
-    QStringList calls;  // names of the calls, in order
+    QStringList calls;     // names of the calls, in order
+    SalvageResult slides;  // what the last SetFileSlides gave (not in `calls`)
 
     // Called after each AppendLog, e.g. to press Stop at a given line.
     std::function<void(const LogLine&)> onAppend;
@@ -79,11 +80,13 @@ public:
     QString DestinationText() override;
     bool IsExtractMediaChecked() override;
     void ShowPreviewState(const QString& path, int state) override;
+    void SetFileSlides(int, const SalvageResult& salvage) override { slides = salvage; }
     int ShowMessage(const QString& text, int style, bool ownedByView) override;
 };
 
 // Readable log lines in test failures.
 #include <ostream>
 inline void PrintTo(const RecordingJobView::LogLine& line, std::ostream* os) {
-    *os << "{\"" << line.text.toStdString() << "\", 0x" << std::hex << line.color << std::dec << "}";
+    *os << "{\"" << line.text.toStdString() << "\", 0x" << std::hex << line.color << std::dec
+        << "}";
 }

@@ -134,8 +134,8 @@ XmlCut FindXmlCut(QIODevice& input, XmlKind kind, const std::function<bool()>& k
     // Fed by hand, the reader waits for more after the document element
     // closes; the input running out there is the end of a whole document.
     const bool ranOut = reader.error() == QXmlStreamReader::PrematureEndOfDocumentError;
-    cut.complete = (!reader.hasError() || ranOut) && open.empty() && rootSeen && !badInput &&
-                   carry.isEmpty();
+    cut.complete =
+        (!reader.hasError() || ranOut) && open.empty() && rootSeen && !badInput && carry.isEmpty();
     return cut;
 }
 
@@ -146,16 +146,22 @@ int UnitsStartedBy(unsigned char c) {
     if ((c & 0xC0) == 0x80) return 0;
     return c >= 0xF0 ? 2 : 1;
 }
-}  // namespace
 
-qint64 Utf8BytesForUnits(const char* data, qint64 size, qint64 units) {
+// The bytes of `data` that hold the next `*units` UTF-16 units, which are
+// taken off `*units` (it may go below zero when the last byte starts a pair).
+qint64 TakeUnits(const char* data, qint64 size, qint64* units) {
     qint64 i = 0;
     for (; i < size; ++i) {
         const int started = UnitsStartedBy(static_cast<unsigned char>(data[i]));
-        if (started > 0 && units <= 0) break;
-        units -= started;
+        if (started > 0 && *units <= 0) break;
+        *units -= started;
     }
     return i;
+}
+}  // namespace
+
+qint64 Utf8BytesForUnits(const char* data, qint64 size, qint64 units) {
+    return TakeUnits(data, size, &units);
 }
 
 bool CopyUnits(QIODevice& input, qint64 units, QIODevice& output) {
@@ -163,12 +169,7 @@ bool CopyUnits(QIODevice& input, qint64 units, QIODevice& output) {
     constexpr qint64 kChunk = 256 * 1024;
     for (;;) {
         const QByteArray block = input.read(kChunk);
-        qint64 i = 0;
-        for (; i < block.size(); ++i) {
-            const int started = UnitsStartedBy(static_cast<unsigned char>(block[i]));
-            if (started > 0 && units <= 0) break;
-            units -= started;
-        }
+        const qint64 i = TakeUnits(block.constData(), block.size(), &units);
         if (i > 0 && output.write(block.constData(), i) != i) return false;
         if (i < block.size() || block.isEmpty()) return units <= 0;
     }

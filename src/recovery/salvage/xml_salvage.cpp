@@ -130,15 +130,20 @@ QList<QByteArray> WholeSlidesOf(const QByteArray& run,
     return slides;
 }
 
-XmlSalvage SalvageContentXml(QIODevice& prefix, const QList<QByteArray>& laterRuns, QFile& output,
-                             const std::function<bool()>& keepRunning) {
+namespace {
+
+// A whole document stands as it is; a cut one is kept up to its last element
+// that can stand, a content.xml only with a slide in it, and with the whole
+// slides of `laterRuns` after its own.
+XmlSalvage SalvageXml(QIODevice& input, XmlKind kind, const QList<QByteArray>& laterRuns,
+                      QFile& output, const std::function<bool()>& keepRunning) {
     XmlSalvage result;
-    const XmlCut cut = FindXmlCut(prefix, XmlKind::Content, keepRunning);
+    const XmlCut cut = FindXmlCut(input, kind, keepRunning);
     result.stopped = cut.stopped;
     if (cut.stopped) return result;
     if (cut.complete) {
-        // Nothing is missing from it: it stands as it is.
-        result.written = Restart(output) && CopyAll(prefix, output) && OutputIsWellFormed(output);
+        // Nothing is missing from it.
+        result.written = Restart(output) && CopyAll(input, output) && OutputIsWellFormed(output);
         result.asIs = result.written;
         result.slides = cut.slides;
         return result;
@@ -146,20 +151,22 @@ XmlSalvage SalvageContentXml(QIODevice& prefix, const QList<QByteArray>& laterRu
     if (cut.keepUnits < 0) return result;
 
     QList<QByteArray> later;
-    if (cut.inPresentation)
-        for (const QByteArray& run : laterRuns)
-            later += WholeSlidesOf(run, cut.rootNamespaces, keepRunning);
-    if (!keepRunning()) {
-        result.stopped = true;
-        return result;
+    if (kind == XmlKind::Content) {
+        if (cut.inPresentation)
+            for (const QByteArray& run : laterRuns)
+                later += WholeSlidesOf(run, cut.rootNamespaces, keepRunning);
+        if (!keepRunning()) {
+            result.stopped = true;
+            return result;
+        }
+        if (cut.slides + later.size() == 0) return result;
     }
-    if (cut.slides + later.size() == 0) return result;
 
-    if (WriteCut(prefix, cut, later, output)) {
+    if (WriteCut(input, cut, later, output)) {
         result.written = true;
         result.slides = cut.slides + int(later.size());
         result.slidesFromLaterRuns = int(later.size());
-    } else if (!later.isEmpty() && cut.slides > 0 && WriteCut(prefix, cut, {}, output)) {
+    } else if (!later.isEmpty() && cut.slides > 0 && WriteCut(input, cut, {}, output)) {
         result.written = true;
         result.slides = cut.slides;
     }
@@ -167,21 +174,16 @@ XmlSalvage SalvageContentXml(QIODevice& prefix, const QList<QByteArray>& laterRu
     return result;
 }
 
+}  // namespace
+
+XmlSalvage SalvageContentXml(QIODevice& prefix, const QList<QByteArray>& laterRuns, QFile& output,
+                             const std::function<bool()>& keepRunning) {
+    return SalvageXml(prefix, XmlKind::Content, laterRuns, output, keepRunning);
+}
+
 XmlSalvage SalvageXmlMember(QIODevice& input, QFile& output,
                             const std::function<bool()>& keepRunning) {
-    XmlSalvage result;
-    const XmlCut cut = FindXmlCut(input, XmlKind::Other, keepRunning);
-    result.stopped = cut.stopped;
-    if (cut.stopped) return result;
-    if (cut.complete) {
-        result.written = Restart(output) && CopyAll(input, output) && OutputIsWellFormed(output);
-        result.asIs = result.written;
-        return result;
-    }
-    if (cut.keepUnits < 0) return result;
-    result.written = WriteCut(input, cut, {}, output);
-    if (!result.written) Restart(output);
-    return result;
+    return SalvageXml(input, XmlKind::Other, {}, output, keepRunning);
 }
 
 int CountSlides(const QString& path) {
