@@ -33,6 +33,7 @@ bool CanLinkUnnamedFiles() {
 // File systems that refuse unnamed files say so once; from then on the
 // named way is taken without asking again.
 std::atomic<bool> g_unnamedRefused{false};
+std::atomic<bool> g_unnamedAllowed{true};
 
 bool IsUnnamedRefusal(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
@@ -78,6 +79,10 @@ int LinkUnderShortName(const char* self, const QByteArray& folder, QByteArray* p
 
 }  // namespace
 
+void SetUnnamedFilesAllowed(bool allowed) {
+    g_unnamedAllowed.store(allowed, std::memory_order_relaxed);
+}
+
 StagedFile::~StagedFile() {
     Discard();
 }
@@ -86,7 +91,8 @@ int StagedFile::Create(const QString& finalPath) {
     Discard();
     m_finalPath = QFile::encodeName(finalPath);
     const QByteArray folder = FolderOf(m_finalPath);
-    if (CanLinkUnnamedFiles() && !g_unnamedRefused.load(std::memory_order_relaxed)) {
+    if (g_unnamedAllowed.load(std::memory_order_relaxed) && CanLinkUnnamedFiles() &&
+        !g_unnamedRefused.load(std::memory_order_relaxed)) {
         const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kFileMode);
         if (fd >= 0) {
             m_fd = fd;

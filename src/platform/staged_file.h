@@ -34,4 +34,9 @@ private:
     QByteArray m_tempPath;  // empty while the file has no name
 };
 
+// Whether unnamed files may be used where the file system offers them (the
+// default). Turned off, every staged file takes the named way, as on a file
+// system without unnamed files; tests use this to cover that way too.
+void SetUnnamedFilesAllowed(bool allowed);
+
 }  // namespace platform
