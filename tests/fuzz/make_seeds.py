@@ -40,6 +40,30 @@ MANIFEST = (b'<?xml version="1.0"?><manifest:manifest xmlns:manifest="urn:oasis:
 PNG = b"\x89PNG\r\n\x1a\n" + bytes(range(40))
 zip64 = struct.pack("<HHQQ", 1, 16, len(b"zip64 data"), len(b"zip64 data"))
 
+def with_central(members):
+    """A whole zip: the local headers, then the central directory and its end record."""
+    body, central, offsets = b"", b"", []
+    for name, data, method in members:
+        offsets.append(len(body))
+        body += local(name, data, method)
+    for (name, data, method), offset in zip(members, offsets):
+        size = len(deflate(data) if method == 8 else data)
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, method, 0, 0,
+                               zlib.crc32(data) & 0xFFFFFFFF, size, len(data), len(name), 0, 0,
+                               0, 0, 0, offset) + name
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(members), len(members), len(central),
+                      len(body), 0)
+    return body + central + end
+
+
+PAGES = (b'<?xml version="1.0"?><office:document-content xmlns:office="urn:oasis:names:tc:'
+         b'opendocument:xmlns:office:1.0" xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:'
+         b'drawing:1.0" xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.3">'
+         b'<office:body><office:presentation><draw:page draw:name="1"><draw:frame>'
+         b'<draw:image xlink:href="Pictures/gone.png"/></draw:frame></draw:page>'
+         b'<draw:page draw:name="2"/></office:presentation></office:body>'
+         b'</office:document-content>')
+
 SEEDS = {
     "presentation": local(b"mimetype", MIME) + local(b"content.xml", CONTENT, 8) +
     local(b"Pictures/a.png", PNG) + local(b"META-INF/manifest.xml", MANIFEST, 8),
@@ -55,6 +79,9 @@ SEEDS = {
     "odt": local(b"mimetype", b"application/vnd.oasis.opendocument.text") +
     local(b"styles.xml", b"<s/>"),
     "bad-deflate": local(b"content.xml", b"x" * 100, 8, 10, 100),
+    "whole-zip": with_central([(b"mimetype", MIME, 0), (b"content.xml", PAGES, 8),
+                               (b"styles.xml", b"<s/>", 8), (b"META-INF/manifest.xml", MANIFEST, 8)]),
+    "cut-page": (local(b"mimetype", MIME) + local(b"content.xml", PAGES, 8))[:-30],
 }
 
 os.makedirs(sys.argv[1], exist_ok=True)
