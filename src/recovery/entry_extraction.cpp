@@ -98,6 +98,8 @@ void ForgetReplacedContent(const QString& folder, MemberRecords* records) {
     const QString name = "content.xml";
     const auto written = records->written.find(name);
     if (written == records->written.end()) return;
+    static const uint64_t builtInLength = uint64_t(DefaultContentDocument().size());
+    if (written->length >= builtInLength) return;  // kept as it is, never looked at again
     platform::ReadOnlyFile file;
     if (file.Open(folder + name) != 0 || uint64_t(file.Size()) != written->length)
         records->written.erase(written);

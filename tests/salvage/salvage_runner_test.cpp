@@ -349,6 +349,44 @@ TEST_F(DeepSteps, LaterRunsAddTheirWholeSlidesAfterThePrefix) {
     EXPECT_EQ(result.slidesFromLaterRuns, 10);
 }
 
+// Folder entries, an empty member and the central directory hold no lost
+// member: an intact package has no bytes to search. A stretch that is not
+// what it seems still is searched.
+TEST_F(DeepSteps, OnlyBytesNoEntryExplainsAreSearched) {
+    const ContentFixture content = ContentXml(3);
+    PackageBuilder p;
+    p.Stored("mimetype", kMime)
+        .Folder("Configurations2/toolpanel/")
+        .Folder("Configurations2/statusbar/")
+        .Stored("Configurations2/empty.txt", "")
+        .DeflatedWithDescriptor("content.xml", content.bytes)
+        .Folder("Configurations2/floater/");
+    const int64_t directory = p.Bytes().size();
+    p.CentralDirectory();
+    for (const bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "bytes hidden before the directory" : "intact");
+        QByteArray bytes = p.Bytes();
+        if (hidden) bytes.insert(int(directory), QByteArray(40, 'x'));
+        std::vector<ByteRange> offered;
+        SalvageSteps steps;
+        steps.findOrphans = [&](const platform::ReadOnlyFile&,
+                                const std::vector<ByteRange>& unclaimed,
+                                const std::function<bool()>&) {
+            offered = unclaimed;
+            return std::vector<FoundMember>{};
+        };
+        const SalvageResult result = Run(bytes, steps);
+        EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
+        if (hidden) {
+            ASSERT_EQ(offered.size(), 1u);
+            EXPECT_EQ(offered[0].begin, directory);
+            EXPECT_EQ(offered[0].end, bytes.size());
+        } else {
+            EXPECT_TRUE(offered.empty());
+        }
+    }
+}
+
 TEST_F(DeepSteps, AFoundMemberStandsInForOneWhoseHeaderIsGone) {
     const Deck deck = LibreOfficeDeck();
     const QByteArray bytes = deck.HeaderZeroed();

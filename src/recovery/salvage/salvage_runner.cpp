@@ -74,8 +74,13 @@ struct Attempt {
     bool whole = false;
 };
 
-bool IsBuiltInDocument(const QString& path) {
+const QByteArray& BuiltInDocument() {
     static const QByteArray builtIn = DefaultContentDocument();
+    return builtIn;
+}
+
+bool IsBuiltInDocument(const QString& path) {
+    const QByteArray& builtIn = BuiltInDocument();
     platform::ReadOnlyFile file;
     if (file.Open(path) != 0 || file.Size() != builtIn.size()) return false;
     QByteArray bytes(builtIn.size(), '\0');
@@ -112,6 +117,8 @@ private:
     bool Install(const QString& path, QIODevice& bytes);
     bool AnyXmlUnchecked() const;
     void SweepXml();
+    // content.xml is there and is not the built-in document.
+    bool HoldsOwnContent() const;
     void SettleContent();
     QString FullPath(const QString& relative) const { return m_folder + '/' + relative; }
     bool Running() const { return m_keepRunning(); }
@@ -124,10 +131,11 @@ private:
     int64_t m_length = 0;
     std::deque<Member> m_members;  // file order, found members after them; never moves
     std::vector<Attempt> m_attempts;
-    QSet<QString> m_whole;      // paths holding a member recovered whole
-    QSet<QString> m_verified;   // of those, the ones whose CRC-32 matched
-    QSet<QString> m_written;    // paths salvage wrote and checked
-    QSet<QString> m_installed;  // files salvage put in the folder, by their path there
+    std::vector<ByteRange> m_headersOnly;  // local headers of entries that hold nothing
+    QSet<QString> m_whole;                 // paths holding a member recovered whole
+    QSet<QString> m_verified;              // of those, the ones whose CRC-32 matched
+    QSet<QString> m_written;               // paths salvage wrote and checked
+    QSet<QString> m_installed;             // files salvage put in the folder, by their path there
     bool m_contentSalvaged = false;
     XmlSalvage m_contentSalvage;
     SalvageResult m_result;
@@ -143,9 +151,15 @@ void Runner::Survey() {
         const LocalHeaderRecord& r = records[i];
         Member m;
         m.path = RelativePathOf(r.entry.name);
-        if (m.path.isEmpty()) continue;
         m.headerOffset = r.headerOffset;
         m.dataOffset = std::min<int64_t>(int64_t(r.entry.dataOffset), m_length);
+        // A folder entry or an empty member holds no data, but its header
+        // is no lost member either.
+        const ByteRange header{m.headerOffset, m.dataOffset};
+        if (m.path.isEmpty()) {
+            m_headersOnly.push_back(header);
+            continue;
+        }
         m.end = i + 1 < records.size() ? records[i + 1].headerOffset : m_length;
         m.end = std::max(m.end, m.dataOffset);
         m.method = r.method;
@@ -166,7 +180,8 @@ void Runner::Survey() {
             m.recorded.crc = crc;
             m.coveredEnd = m.dataOffset;
         } else {
-            continue;  // folder entries and empty stored members
+            m_headersOnly.push_back(header);  // an empty stored member
+            continue;
         }
         m.coveredEnd = std::min(m.coveredEnd, m_length);
         m_members.push_back(m);
@@ -252,6 +267,7 @@ void Runner::FindOrphans() {
     if (!m_steps.findOrphans || !Running()) return;
     std::vector<ByteRange> claimed;
     for (const Member& m : m_members) claimed.push_back({m.headerOffset, m.coveredEnd});
+    claimed.insert(claimed.end(), m_headersOnly.begin(), m_headersOnly.end());
     std::sort(claimed.begin(), claimed.end(),
               [](const ByteRange& a, const ByteRange& b) { return a.begin < b.begin; });
     std::vector<ByteRange> unclaimed;
@@ -408,6 +424,19 @@ void Runner::SweepXml() {
     }
 }
 
+bool Runner::HoldsOwnContent() const {
+    if (m_records && m_verified.contains(kContent)) {
+        // The file the extraction wrote and its CRC-32 confirmed is still
+        // there, and it can be the built-in document only if it is as long.
+        const auto written = m_records->written.constFind(kContent);
+        if (written != m_records->written.cend() &&
+            written->length != uint64_t(BuiltInDocument().size()))
+            return true;
+    }
+    const QString path = FullPath(kContent);
+    return platform::FileExists(path) && !IsBuiltInDocument(path);
+}
+
 void Runner::SettleContent() {
     // A text, a spreadsheet or an Office Open XML package has no slides to
     // count, and never gets the presentation's built-in document.
@@ -419,7 +448,7 @@ void Runner::SettleContent() {
         m_result.slidesFromLaterRuns = m_contentSalvage.slidesFromLaterRuns;
         return;
     }
-    if (platform::FileExists(path) && !IsBuiltInDocument(path)) {
+    if (HoldsOwnContent()) {
         // Recovered whole, or (after a stop) well-formed but not confirmed.
         m_result.slides = m_whole.contains(kContent) ? SalvageResult::Slides::Whole
                                                      : SalvageResult::Slides::Salvaged;
