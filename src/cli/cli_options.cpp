@@ -1,5 +1,25 @@
 #include "cli/cli_options.h"
 
+namespace {
+
+// The most files a run works on at once.
+constexpr int kMostJobs = 256;
+
+// The N of -j N: a whole number from 1 up.
+bool ParseJobs(const QString& flag, const QString& text, int* jobs, QString* error) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1 || n > kMostJobs) {
+        *error = flag + " needs a number of files from 1 to " + QString::number(kMostJobs) +
+                 ", not '" + text + "'";
+        return false;
+    }
+    *jobs = n;
+    return true;
+}
+
+}  // namespace
+
 std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString* error) {
     CliOptions options;
     bool onlyFiles = false;
@@ -19,6 +39,16 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString* erro
             options.destination = arg.mid(9);
         } else if (arg.startsWith("-o") && arg.size() > 2) {
             options.destination = arg.mid(2);
+        } else if (arg == "-j" || arg == "--jobs") {
+            if (i + 1 >= args.size()) {
+                *error = arg + " needs a number of files";
+                return std::nullopt;
+            }
+            if (!ParseJobs(arg, args[++i], &options.jobs, error)) return std::nullopt;
+        } else if (arg.startsWith("--jobs=")) {
+            if (!ParseJobs("--jobs", arg.mid(7), &options.jobs, error)) return std::nullopt;
+        } else if (arg.startsWith("-j") && arg.size() > 2) {
+            if (!ParseJobs("-j", arg.mid(2), &options.jobs, error)) return std::nullopt;
         } else if (arg == "--no-media") {
             options.extractMedia = false;
         } else if (arg == "--keep-work") {
@@ -54,7 +84,8 @@ bool ColourWanted(bool stdoutIsTerminal, const QByteArray& noColor, const QByteA
 
 QString CliUsage() {
     return QStringLiteral(
-        "Usage: pelmark-cli [-o DIR] [--no-media] [--keep-work] [--no-complete] [-q] FILE.odp...\n"
+        "Usage: pelmark-cli [-o DIR] [-j N] [--no-media] [--keep-work] [--no-complete] [-q]\n"
+        "                   FILE.odp...\n"
         "\n"
         "Repairs damaged OpenDocument presentations. Every member that can be found in\n"
         "each FILE is recovered, and each repaired presentation is saved as\n"
@@ -75,6 +106,9 @@ QString CliUsage() {
         "      --no-complete do not salvage damaged members, rebuild a lost manifest or\n"
         "                    stand in for lost pictures, and write the package's members\n"
         "                    in folder order\n"
+        "  -j, --jobs N      repair and save N files at once (default: one per core);\n"
+        "                    the log is the same as with -j 1, file by file in the\n"
+        "                    order given\n"
         "  -q, --quiet       print only errors and the summary\n"
         "  -h, --help        show this help\n"
         "  -V, --version     show the version\n"
@@ -89,7 +123,8 @@ QString CliUsage() {
         "unusable destination, 3 when every file was saved but slides of some were\n"
         "lost (content.xml damaged or replaced), 130 after Ctrl+C and 143 after\n"
         "SIGTERM (129 after SIGHUP).\n"
-        "Ctrl+C stops after the current file, as the Stop button does: the files\n"
-        "repaired before it are saved, a file whose scan was cut short is not. A\n"
-        "second Ctrl+C abandons the run at once, leaving no temporary file behind.\n");
+        "Ctrl+C stops after the current file (with -j, the current files), as the Stop\n"
+        "button does: no new file is started, the files repaired before it are saved,\n"
+        "a file whose scan was cut short is not. A second Ctrl+C abandons the run at\n"
+        "once, leaving no temporary file behind.\n");
 }

@@ -11,6 +11,7 @@ struct CliOptions {
     bool keepWork = false;
     bool completePackages = true;
     bool quiet = false;  // -q: only errors and the summary
+    int jobs = 0;        // -j N: files repaired and saved at once; 0 means one per core
     bool showHelp = false;
     bool showVersion = false;
     QStringList files;

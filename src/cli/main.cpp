@@ -6,14 +6,17 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
+#include "cli/batch_jobs.h"
 #include "cli/cli_options.h"
 #include "cli/input_checks.h"
+#include "cli/row_sequencer.h"
 #include "cli/terminal_job_view.h"
 #include "packaging/save_job.h"
 #include "platform/errors.h"
@@ -119,16 +122,18 @@ int main(int argc, char* argv[]) {
     params.view = &view;
     params.completePackages = options->completePackages;
 
+    const int workers = WorkersFor(options->jobs > 0 ? options->jobs : QThread::idealThreadCount(),
+                                   view.FileRowCount());
     if (!BeginRepairRun(&params)) return kExitUsage;
-    RepairWorker(&params);
+    const std::vector<int> cutShort = RepairRows(&params, &view, workers);
     const bool stoppedInRepair = platform::StopSignal() != 0;
 
     // A stop ends the run here: a file whose scan it cut short holds only a
     // part of its members and is not saved as if it were repaired.
-    if (params.scanCutShortRow >= 0 && view.FileRowData(params.scanCutShortRow) == 1) {
-        view.SetFileRowData(params.scanCutShortRow, 0);
-        view.AppendLog(view.FileRowText(params.scanCutShortRow) +
-                           " not saved: a stop cut its repair short....\r\n",
+    for (const int row : cutShort) {
+        if (view.FileRowData(row) != 1) continue;
+        view.SetFileRowData(row, 0);
+        view.AppendLog(view.FileRowText(row) + " not saved: a stop cut its repair short....\r\n",
                        kLogRed);
     }
     if (!stoppedInRepair) ExplainUnrepairedFiles(&view);
@@ -139,7 +144,7 @@ int main(int argc, char* argv[]) {
 
     view.ForgetRedLines();
     bool destinationUsable = true;
-    if (BeginSaveRun(&params)) destinationUsable = SaveWorker(&params) != 0;
+    if (BeginSaveRun(&params)) destinationUsable = SaveRows(&params, &view, workers) != 0;
     const bool everyFileSaved = !view.SawRedLine();
 
     // Where the results went, after the log: only what this run wrote.

@@ -22,16 +22,6 @@ const QString kSavedHint =
     "Saving of .odp file(s) completed....\n Click exit to end the application or \nSelect new "
     ".odp file(s) to repair....";
 
-// What one Save run has handed out so far: the files given to repair, which
-// are never written over, and the names already taken in the destination, so
-// two rows with the same file name never overwrite each other.
-struct SaveRun {
-    std::vector<platform::FileIdentity> inputs;
-    QSet<QString> takenPackages;
-    QSet<QString> takenMediaFolders;
-    bool completePackages = true;
-};
-
 // Inserts " (n)" before the extension: "TORVEX_x.odp" becomes "TORVEX_x (2).odp".
 QString Numbered(const QString& name, int n) {
     if (n < 2) return name;
@@ -78,36 +68,22 @@ void SaveMedia(JobView* view, const QString& path, const QString& workingFolder,
                         kLogRed);
 }
 
-// Saves one repaired row; the lines between "starts" and the separator.
-void SaveRow(JobView* view, const QString& path, int row, const QString& destination,
-             SaveRun* run) {
+// Saves one repaired row under the names reserved for it; the lines between
+// "starts" and the separator.
+void SaveRow(JobView* view, const QString& path, int row, const SaveTarget& target,
+             const SaveRun& run) {
     view->AppendLog(path + " saving of file starts....\r\n", kLogBlack);
-    const QString fileName = FileNameOf(path);
     const QString workingFolder = WorkingFolderOf(path, row);
-
-    // A package of another kind keeps its own extension.
-    const PackageKind kind = DetectPackageKind(workingFolder);
-    const QString packageName = "TORVEX_" + PackageFileName(fileName, kind);
-    // The media folder keeps the whole file name before its number: "x.odp (2)_MediaContent".
-    const auto mediaName = [&fileName](int n) {
-        return (n < 2 ? fileName : fileName + QString(" (%1)").arg(n)) + "_MediaContent";
-    };
-    int n = 1;
-    while (run->takenPackages.contains(Numbered(packageName, n)) ||
-           run->takenMediaFolders.contains(mediaName(n)))
-        ++n;
-    const QString packagePath = destination + Numbered(packageName, n);
-    const QString mediaFolder = destination + mediaName(n);
-    run->takenPackages.insert(Numbered(packageName, n));
-    run->takenMediaFolders.insert(mediaName(n));
-    if (n > 1)
-        view->AppendLog(path + " is saved as " + Numbered(packageName, n) +
+    const QString& packagePath = target.packagePath;
+    const QString& mediaFolder = target.mediaFolder;
+    if (target.number > 1)
+        view->AppendLog(path + " is saved as " + target.packageName +
                             ", as an earlier file of this run has the same name....\r\n",
                         kLogBlack);
 
     // Packing over a file given to repair would destroy it (its name is
     // compared by the file itself, so no spelling or link gets round it).
-    if (IsInput(*run, packagePath)) {
+    if (IsInput(run, packagePath)) {
         view->AppendLog(path + " saving of file failed: " + packagePath +
                             " is one of the files given to repair, and it is never written "
                             "over\r\n",
@@ -122,15 +98,17 @@ void SaveRow(JobView* view, const QString& path, int row, const QString& destina
     if (!platform::FolderExists(workingFolder)) {
         failure =
             "its repaired files are no longer in " + workingFolder + "; please repair it again";
-    } else if (!packer.PackRepairedFolder(workingFolder, packagePath, run->completePackages)) {
-        failure = packer.LastError();
+    } else {
+        if (run.helperThreads >= 0) packer.SetHelperThreads(run.helperThreads);
+        if (!packer.PackRepairedFolder(workingFolder, packagePath, run.completePackages))
+            failure = packer.LastError();
     }
     for (const FolderPacker::LeftOutMember& member : packer.LeftOut())
         view->AppendLog(path + " member " + member.name +
                             " is left out of the package: " + member.reason + "....\r\n",
                         kLogRed);
 
-    if (view->IsExtractMediaChecked()) SaveMedia(view, path, workingFolder, mediaFolder, *run);
+    if (view->IsExtractMediaChecked()) SaveMedia(view, path, workingFolder, mediaFolder, run);
 
     if (failure.isEmpty()) {
         view->AppendLog(path + " saving of file done....\r\n", kLogGreen);
@@ -151,14 +129,37 @@ bool BeginSaveRun(JobParams* params) {
     return true;
 }
 
-int SaveWorker(JobParams* params) {
+SaveTarget ReserveSaveTarget(SaveRun* run, const QString& path, int row) {
+    const QString fileName = FileNameOf(path);
+    // A package of another kind keeps its own extension.
+    const PackageKind kind = DetectPackageKind(WorkingFolderOf(path, row));
+    const QString packageName = "TORVEX_" + PackageFileName(fileName, kind);
+    // The media folder keeps the whole file name before its number: "x.odp (2)_MediaContent".
+    const auto mediaName = [&fileName](int n) {
+        return (n < 2 ? fileName : fileName + QString(" (%1)").arg(n)) + "_MediaContent";
+    };
+    int n = 1;
+    while (run->takenPackages.contains(Numbered(packageName, n)) ||
+           run->takenMediaFolders.contains(mediaName(n)))
+        ++n;
+    run->takenPackages.insert(Numbered(packageName, n));
+    run->takenMediaFolders.insert(mediaName(n));
+    SaveTarget target;
+    target.number = n;
+    target.packageName = Numbered(packageName, n);
+    target.packagePath = run->folder + target.packageName;
+    target.mediaFolder = run->folder + mediaName(n);
+    return target;
+}
+
+bool OpenSaveRun(JobParams* params, SaveRun* run) {
     JobControl* frame = params->mainWnd;
     JobView* view = params->view;
 
     const QString destination = view->DestinationText();
     if (!platform::FolderExists(destination)) {
         view->ShowMessage("Please select a valid folder path.", kMsgInfo);
-        return 0;
+        return false;
     }
 
     frame->SetProcessRunning(1);
@@ -173,41 +174,45 @@ int SaveWorker(JobParams* params) {
     view->EnableStopButton(true);
     view->ShowStopButton(true);
 
-    const QString folder = destination.endsWith('/') ? destination : destination + '/';
+    run->destination = destination;
+    run->folder = destination.endsWith('/') ? destination : destination + '/';
     const int rowCount = view->FileRowCount();
-    SaveRun run;
-    run.completePackages = params->completePackages;
+    run->completePackages = params->completePackages;
     for (int row = 0; row < rowCount; ++row)
-        if (const auto id = platform::IdentityOf(view->FileRowText(row))) run.inputs.push_back(*id);
+        if (const auto id = platform::IdentityOf(view->FileRowText(row)))
+            run->inputs.push_back(*id);
     view->ShowTotalProgressOnly(kShow);
     view->RelayoutView();
     view->SetProgressRange(ProgressBar::Total, static_cast<uint16_t>(rowCount));
     view->SetProgressPos(ProgressBar::Total, 0);
+    return true;
+}
 
-    for (int row = 0; row < rowCount; ++row) {
-        const QString path = view->FileRowText(row);
-        const int repaired = view->FileRowData(row);
-        if (repaired == 1 && !frame->IsProcessRunning()) {
-            // Stopped: every row from here on is reported unsaved and loses its mark.
-            for (int rest = row; rest < rowCount; ++rest) {
-                const QString restPath = view->FileRowText(rest);
-                view->AppendLog(
-                    restPath + " file is not saving as process has been stop by the user.... \r\n",
-                    kLogBlack);
-                view->AppendLog(restPath + " not saved....\r\n", kLogRed);
-                view->AppendLog(kFileSeparator, kLogBlack);
-                view->SetFileRowData(rest, 0);
-            }
-            break;
-        }
-        if (repaired == 1)
-            SaveRow(view, path, row, folder, &run);
-        else
-            view->AppendLog(path + " cannot be saved,as it is not Repaired.\r\n", kLogRed);
+void SaveRunRow(JobView* view, int row, const SaveTarget* target, const SaveRun& run) {
+    const QString path = view->FileRowText(row);
+    if (target)
+        SaveRow(view, path, row, *target, run);
+    else
+        view->AppendLog(path + " cannot be saved,as it is not Repaired.\r\n", kLogRed);
+    view->AppendLog(kFileSeparator, kLogBlack);
+}
+
+void LogRowsNotSaving(JobView* view, int firstRow) {
+    for (int rest = firstRow; rest < view->FileRowCount(); ++rest) {
+        const QString restPath = view->FileRowText(rest);
+        view->AppendLog(
+            restPath + " file is not saving as process has been stop by the user.... \r\n",
+            kLogBlack);
+        view->AppendLog(restPath + " not saved....\r\n", kLogRed);
         view->AppendLog(kFileSeparator, kLogBlack);
-        view->SetProgressPos(ProgressBar::Total, row + 1);
+        view->SetFileRowData(rest, 0);
     }
-    view->SetProgressPos(ProgressBar::Total, rowCount);
+}
+
+void CloseSaveRun(JobParams* params, const SaveRun& run) {
+    JobControl* frame = params->mainWnd;
+    JobView* view = params->view;
+    view->SetProgressPos(ProgressBar::Total, view->FileRowCount());
 
     view->AppendLog("Saving processing completed....\r\n", kLogBlack);
     view->AppendLog(kJobEndSeparator, kLogBlack);
@@ -223,11 +228,37 @@ int SaveWorker(JobParams* params) {
     view->RelayoutView();
 
     // The destination is both the link and its text; a folder name may hold any character.
-    const QString shown = EscapeMessageMarkup(destination);
+    const QString shown = EscapeMessageMarkup(run.destination);
     view->ShowMessage(
         "File(s) saving process has been completed.Saved file(s) location is:<br>"
         "<a href='" +
             shown + "'>" + shown + "</a>",
         kMsgInfo, true);
+}
+
+int SaveWorker(JobParams* params) {
+    JobControl* frame = params->mainWnd;
+    JobView* view = params->view;
+    SaveRun run;
+    if (!OpenSaveRun(params, &run)) return 0;
+
+    const int rowCount = view->FileRowCount();
+    for (int row = 0; row < rowCount; ++row) {
+        const QString path = view->FileRowText(row);
+        const int repaired = view->FileRowData(row);
+        if (repaired == 1 && !frame->IsProcessRunning()) {
+            // Stopped: every row from here on is reported unsaved and loses its mark.
+            LogRowsNotSaving(view, row);
+            break;
+        }
+        if (repaired == 1) {
+            const SaveTarget target = ReserveSaveTarget(&run, path, row);
+            SaveRunRow(view, row, &target, run);
+        } else {
+            SaveRunRow(view, row, nullptr, run);
+        }
+        view->SetProgressPos(ProgressBar::Total, row + 1);
+    }
+    CloseSaveRun(params, run);
     return 1;
 }

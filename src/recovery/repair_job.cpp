@@ -75,7 +75,18 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
     view->SetFileRowData(row, 1);
 }
 
-void LogStopped(JobView* view, int row) {
+}  // namespace
+
+void RepairRow(int row, const QString& path, bool rootUsable, JobParams* params) {
+    // With the completion switch on, the scan and the extraction record
+    // the members for the completion step, which then reads nothing twice.
+    MemberRecords records;
+    params->memberRecords = params->completePackages ? &records : nullptr;
+    RepairFile(row, path, rootUsable, params);
+    params->memberRecords = nullptr;
+}
+
+void LogRowStopped(JobView* view, int row) {
     const QString path = view->FileRowText(row);
     view->AppendLog(path + " file is not extracting as process has been stop by the user.... \r\n",
                     kLogBlack);
@@ -83,8 +94,6 @@ void LogStopped(JobView* view, int row) {
     view->AppendLog(kFileSeparator, kLogBlack);
     view->SetFileRowData(row, 0);
 }
-
-}  // namespace
 
 bool BeginRepairRun(JobParams* params) {
     JobView* view = params->view;
@@ -116,7 +125,7 @@ bool BeginRepairRun(JobParams* params) {
     return true;
 }
 
-int RepairWorker(JobParams* params) {
+bool OpenRepairRun(JobParams* params) {
     JobView* view = params->view;
     const int count = view->FileRowCount();
 
@@ -131,24 +140,12 @@ int RepairWorker(JobParams* params) {
     view->RelayoutView();
     view->SetProgressRange(ProgressBar::Total, uint16_t(count));
     view->SetProgressPos(ProgressBar::Total, 0);
+    return !refusal;
+}
 
-    for (int row = 0; row < count; ++row) {
-        const QString path = view->FileRowText(row);
-        view->ClearEntries();
-        if (!params->mainWnd->IsProcessRunning()) {
-            // Stopped by the user: every file still waiting is reported as not repaired.
-            for (int rest = row; rest < count; ++rest) LogStopped(view, rest);
-            break;
-        }
-        // With the completion switch on, the scan and the extraction record
-        // the members for the completion step, which then reads nothing twice.
-        MemberRecords records;
-        params->memberRecords = params->completePackages ? &records : nullptr;
-        RepairFile(row, path, !refusal, params);
-        params->memberRecords = nullptr;
-        view->SetProgressPos(ProgressBar::Total, row + 1);
-    }
-    view->SetProgressPos(ProgressBar::Total, count);
+void CloseRepairRun(JobParams* params) {
+    JobView* view = params->view;
+    view->SetProgressPos(ProgressBar::Total, view->FileRowCount());
 
     view->ShowPreviewState(QString(), PB_SELECT_TO_PREVIEW);
     view->AppendLog("Repairing process completed....\r\n", kLogBlack);
@@ -166,5 +163,24 @@ int RepairWorker(JobParams* params) {
     params->mainWnd->SetProcessRunning(0);
     view->ShowProgressGroup(kShowHide);
     view->RelayoutView();
+}
+
+int RepairWorker(JobParams* params) {
+    JobView* view = params->view;
+    const int count = view->FileRowCount();
+    const bool rootUsable = OpenRepairRun(params);
+
+    for (int row = 0; row < count; ++row) {
+        const QString path = view->FileRowText(row);
+        view->ClearEntries();
+        if (!params->mainWnd->IsProcessRunning()) {
+            // Stopped by the user: every file still waiting is reported as not repaired.
+            for (int rest = row; rest < count; ++rest) LogRowStopped(view, rest);
+            break;
+        }
+        RepairRow(row, path, rootUsable, params);
+        view->SetProgressPos(ProgressBar::Total, row + 1);
+    }
+    CloseRepairRun(params);
     return 1;
 }

@@ -61,7 +61,40 @@ TEST(CliOptions, HelpAndVersionNeedNoFile) {
     QString error;
     EXPECT_TRUE(ParseCliOptions({"--help"}, &error)->showHelp);
     EXPECT_TRUE(ParseCliOptions({"--version"}, &error)->showVersion);
-    EXPECT_TRUE(CliUsage().contains("pelmark-cli [-o DIR] [--no-media] [--keep-work]"));
+    EXPECT_TRUE(CliUsage().contains("pelmark-cli [-o DIR] [-j N] [--no-media] [--keep-work]"));
+}
+
+// -j N in each spelling; 0 (one per core) when it is not given; a count that
+// is no whole number from 1 up is a usage error.
+TEST(CliOptions, Jobs) {
+    const struct {
+        QStringList args;
+        int jobs;  // -1: refused
+    } cases[] = {
+        {{"a.odp"}, 0},
+        {{"-j", "3", "a.odp"}, 3},
+        {{"-j2", "a.odp"}, 2},
+        {{"--jobs", "1", "a.odp"}, 1},
+        {{"--jobs=4", "a.odp"}, 4},
+        {{"-j", "0", "a.odp"}, -1},
+        {{"-j", "-2", "a.odp"}, -1},
+        {{"-j", "many", "a.odp"}, -1},
+        {{"-j1.5", "a.odp"}, -1},
+        {{"-j", "100000", "a.odp"}, -1},
+        {{"a.odp", "-j"}, -1},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        const auto options = ParseCliOptions(c.args, &error);
+        ASSERT_EQ(options.has_value(), c.jobs >= 0) << c.args.join(' ').toStdString();
+        if (options) {
+            EXPECT_EQ(options->jobs, c.jobs) << c.args.join(' ').toStdString();
+            EXPECT_EQ(options->files, QStringList{"a.odp"});
+        } else {
+            EXPECT_TRUE(error.startsWith(c.args.contains("--jobs") ? "--jobs" : "-j"))
+                << error.toStdString();
+        }
+    }
 }
 
 TEST(CliOptions, QuietAndColour) {
