@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -40,10 +41,14 @@ constexpr int kExitSlidesLost = 3;
 // platform's list, any package still under its temporary name.
 std::mutex g_abandonLock;
 QString g_abandonWorkingFolder;
+// Set once the run has cleaned up after itself and the process is ending:
+// an abandon then has nothing left to remove (and must not race the exit).
+std::atomic<bool> g_runOver{false};
 
 void Abandon() {
     platform::RefuseNewFiles();
     std::lock_guard<std::mutex> guard(g_abandonLock);
+    if (g_runOver.load()) return;
     // Twice: a file the worker was making at that very moment is gone too.
     for (int pass = 0; pass < 2; ++pass) {
         platform::DeleteAbandonedTempFiles();
@@ -163,8 +168,17 @@ int main(int argc, char* argv[]) {
     }
     out.flush();
 
-    if (const int signal = platform::StopSignal()) return 128 + signal;
-    if (!destinationUsable) return kExitUsage;
-    if (!everyFileRepaired || !everyFileSaved) return kExitSomeNotSaved;
-    return slidesLost ? kExitSlidesLost : kExitAllSaved;
+    int status = slidesLost ? kExitSlidesLost : kExitAllSaved;
+    if (!everyFileRepaired || !everyFileSaved) status = kExitSomeNotSaved;
+    if (!destinationUsable) status = kExitUsage;
+    if (const int signal = platform::StopSignal()) status = 128 + signal;
+
+    // The working folder goes here, not as the process ends: a second Ctrl+C
+    // now either finishes its own clean-up (and ends the process) first, or
+    // finds nothing left to do. Removing it from both sides at once could
+    // leave it behind.
+    std::lock_guard<std::mutex> guard(g_abandonLock);
+    if (!options->keepWork) work.remove();
+    g_runOver.store(true);
+    return status;
 }

@@ -8,15 +8,32 @@
 #include <QRandomGenerator>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
+#include <shared_mutex>
 
 namespace platform {
 
 namespace {
 std::atomic<bool> g_refuseNewFiles{false};
+
+// Shared by every name being made, taken alone by the refusal.
+std::shared_mutex& NewNameGate() {
+    static std::shared_mutex gate;
+    return gate;
+}
 }  // namespace
 
 void RefuseNewFiles() {
+    std::unique_lock<std::shared_mutex> wait(NewNameGate());
     g_refuseNewFiles.store(true);
+}
+
+NewNameGuard::NewNameGuard() {
+    NewNameGate().lock_shared();
+}
+
+NewNameGuard::~NewNameGuard() {
+    NewNameGate().unlock_shared();
 }
 
 bool NewFilesRefused() {
@@ -99,7 +116,8 @@ WriteFile::~WriteFile() {
 
 int WriteFile::Create(const QString& path) {
     Close();
-    if (NewFilesRefused()) return ECANCELED;
+    const NewNameGuard guard;
+    if (guard.Refused()) return ECANCELED;
     const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     m_fd = fd;
@@ -165,7 +183,8 @@ bool CopyFile(const QString& from, const QString& to) {
 std::optional<QString> CreateUniqueTempFile(const QString& folder, const QString& prefix) {
     // Like the Windows scheme: a four-hex-digit number, tried until a free name is found.
     const quint32 start = QRandomGenerator::global()->bounded(0x10000u);
-    if (NewFilesRefused()) return std::nullopt;
+    const NewNameGuard guard;
+    if (guard.Refused()) return std::nullopt;
     for (quint32 i = 0; i < 0x10000u; ++i) {
         const quint32 number = (start + i) & 0xFFFF;
         if (number == 0) continue;

@@ -49,8 +49,22 @@ private:
 
 // From the moment a run is abandoned, no new file or folder is made (creating
 // one fails with ECANCELED), so what is being removed stays removed.
+// RefuseNewFiles returns only once every name being made on another thread
+// (under a NewNameGuard) is there, so nothing appears after it.
 void RefuseNewFiles();
 bool NewFilesRefused();
+
+// Held around the making of one new name (a file, a folder, a link) and of
+// what must go with it, so that RefuseNewFiles waits for it.
+class NewNameGuard {
+public:
+    NewNameGuard();
+    ~NewNameGuard();
+    NewNameGuard(const NewNameGuard&) = delete;
+    NewNameGuard& operator=(const NewNameGuard&) = delete;
+    // Whether new names are refused: then nothing may be made.
+    bool Refused() const { return NewFilesRefused(); }
+};
 
 bool FileExists(const QString& path);  // an existing regular file
 

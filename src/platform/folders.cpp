@@ -26,7 +26,8 @@ QString TempPath() {
 }
 
 int CreateFolder(const QString& path) {
-    if (NewFilesRefused()) return ECANCELED;
+    const NewNameGuard guard;
+    if (guard.Refused()) return ECANCELED;
     if (::mkdir(Native(path).constData(), 0700) == 0) return 0;
     return errno;
 }

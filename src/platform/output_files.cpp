@@ -36,7 +36,9 @@ void Forget(const QByteArray& native) {
 std::optional<QString> CreateTempFileIn(const QString& folder, int* error, OnAbandon onAbandon) {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const QString base = folder.endsWith('/') ? folder : folder + '/';
-    if (NewFilesRefused()) {
+    // Held until the file is on the abandon list, so an abandon finds it there.
+    const NewNameGuard guard;
+    if (guard.Refused()) {
         *error = ECANCELED;
         return std::nullopt;
     }
@@ -84,7 +86,8 @@ void DeleteAbandonedTempFiles() {
 }
 
 int CreateOutputFolder(const QString& path) {
-    if (NewFilesRefused()) return ECANCELED;
+    const NewNameGuard guard;
+    if (guard.Refused()) return ECANCELED;
     if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return 0;
     return errno;
 }

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "files.h"
+
 namespace platform {
 
 namespace {
@@ -91,6 +93,8 @@ int StagedFile::Create(const QString& finalPath) {
     Discard();
     m_finalPath = QFile::encodeName(finalPath);
     const QByteArray folder = FolderOf(m_finalPath);
+    const NewNameGuard guard;
+    if (guard.Refused()) return ECANCELED;
     if (g_unnamedAllowed.load(std::memory_order_relaxed) && CanLinkUnnamedFiles() &&
         !g_unnamedRefused.load(std::memory_order_relaxed)) {
         const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, kFileMode);
@@ -125,8 +129,10 @@ int64_t StagedFile::Write(const void* data, int64_t count) {
 
 int StagedFile::Commit() {
     if (m_fd < 0) return EBADF;
-    int error = 0;
-    if (m_tempPath.isEmpty()) {
+    // The final name appears now: an abandon waits for it, or it never appears.
+    const NewNameGuard guard;
+    int error = guard.Refused() ? ECANCELED : 0;
+    if (error == 0 && m_tempPath.isEmpty()) {
         char self[64];
         std::snprintf(self, sizeof self, "/proc/self/fd/%d", m_fd);
         if (::linkat(AT_FDCWD, self, AT_FDCWD, m_finalPath.constData(), AT_SYMLINK_FOLLOW) != 0) {
