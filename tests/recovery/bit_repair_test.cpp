@@ -104,6 +104,27 @@ TEST(BitRepair, AFlipThatStillInflatesToTheRightLengthIsFoundFromTheTextFault) {
     EXPECT_EQ(result.content, xml);
 }
 
+// With no hint at all (the text stays well-formed, only a letter or a copied
+// word is wrong), the CRC-32 itself points at the bit: it is the first tried.
+TEST(BitRepair, WithNoHintTheCrcPointsAtAFlipThatKeepsTheStreamInStep) {
+    const QByteArray xml = DeckContentXml(60);
+    const QByteArray packed = PackageBuilder::RawDeflate(xml);
+    const uint32_t crc = PackageBuilder::Crc32(xml);
+    for (const double at : {0.2, 0.5, 0.8}) {
+        SCOPED_TRACE(at);
+        int64_t bit = int64_t(double(packed.size()) * 8 * at);
+        for (;; ++bit) {
+            const Inflated before = InflateUpTo(Flipped(packed, bit), int(xml.size()) + 1);
+            if (!before.error && before.bytes.size() == xml.size() && before.bytes != xml) break;
+        }
+        const BitRepairResult result =
+            RepairFlippedBit(Flipped(packed, bit), uint32_t(xml.size()), crc, -1, {}, kRun);
+        ASSERT_EQ(result.outcome, Outcome::Repaired);
+        EXPECT_EQ(result.content, xml);
+        EXPECT_LE(result.tried, 2) << "a search back from the end tries every bit after it";
+    }
+}
+
 TEST(BitRepair, TwoFlippedBitsAreNotTakenForOne) {
     const QByteArray xml = DeckContentXml(20);
     const QByteArray packed = PackageBuilder::RawDeflate(xml);

@@ -68,10 +68,15 @@ Deck MakeDeck(bool descriptor, int level = 6) {
     return d;
 }
 
-// A bit of content.xml's data whose flip leaves a stream that still inflates
-// but to text that is not well-formed, found from `from` on; with `longer`,
-// one whose stream then gives more bytes than the member holds.
-int64_t HarmfulBit(const Deck& d, int64_t from, bool longer = false) {
+enum class Harm {
+    NotWellFormed,  // the stream still ends, its text is not well-formed
+    Longer,         // the same, and it gives more bytes than the member holds
+    Breaks,         // the stream stops with an error
+};
+
+// A bit of content.xml's data from `from` on whose flip does `harm`.
+int64_t HarmfulBit(const Deck& d, int64_t from, Harm harm = Harm::NotWellFormed) {
+    const bool longer = harm == Harm::Longer;
     for (int64_t bit = from;; ++bit) {
         QByteArray packed = d.packed;
         packed[int(bit >> 3)] = char(packed[int(bit >> 3)] ^ (1 << (bit & 7)));
@@ -85,8 +90,10 @@ int64_t HarmfulBit(const Deck& d, int64_t from, bool longer = false) {
         const int r = inflate(&z, Z_FINISH);
         out.resize(int(z.total_out));
         inflateEnd(&z);
-        if (r == Z_STREAM_END && out != d.content.bytes && SlideNames(out).size() == 1 &&
-            (!longer || out.size() > d.content.bytes.size()))
+        if (harm == Harm::Breaks
+                ? r == Z_DATA_ERROR
+                : r == Z_STREAM_END && out != d.content.bytes && SlideNames(out).size() == 1 &&
+                      (!longer || out.size() > d.content.bytes.size()))
             return bit;
     }
 }
@@ -125,39 +132,45 @@ TEST_P(DeepSalvage, KeepsTheSlides) {
 
 INSTANTIATE_TEST_SUITE_P(
     Salvage, DeepSalvage,
-    ::testing::Values(DeepCase{"FlippedBitPutRight", false,
-                               [](QByteArray& b, const Deck& d) {
-                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 4);
-                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
-                               },
-                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
-                      DeepCase{"FlippedBitWithDescriptor", true,
-                               [](QByteArray& b, const Deck& d) {
-                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 6);
-                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
-                               },
-                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
-                      // The stream then runs past the member's length to its
-                      // end; what follows it (the descriptor, the central
-                      // directory with its runs of zeros) is not searched.
-                      DeepCase{"FlippedBitThatLengthensTheStream", true,
-                               [](QByteArray& b, const Deck& d) {
-                                   const int64_t bit = HarmfulBit(d, d.packed.size() * 4, true);
-                                   b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
-                               },
-                               PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
-                      DeepCase{"BrokenSignature", false,
-                               [](QByteArray& b, const Deck& d) {
-                                   b[int(d.placed.headerOffset) + 2] = 'x';
-                               },
-                               PageNames(1, kSlides), "content.xml found without its header"},
-                      DeepCase{"ZeroedHeader", true,
-                               [](QByteArray& b, const Deck& d) {
-                                   for (int64_t i = d.placed.headerOffset; i < d.placed.dataOffset;
-                                        ++i)
-                                       b[int(i)] = '\0';
-                               },
-                               PageNames(1, kSlides), "content.xml found without its header"}),
+    ::testing::Values(
+        DeepCase{"FlippedBitPutRight", false,
+                 [](QByteArray& b, const Deck& d) {
+                     const int64_t bit = HarmfulBit(d, d.packed.size() * 4);
+                     b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                 },
+                 PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
+        DeepCase{"FlippedBitWithDescriptor", true,
+                 [](QByteArray& b, const Deck& d) {
+                     const int64_t bit = HarmfulBit(d, d.packed.size() * 6);
+                     b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                 },
+                 PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
+        // The stream then runs past the member's length to its
+        // end; what follows it (the descriptor, the central
+        // directory with its runs of zeros) is not searched.
+        DeepCase{"FlippedBitThatLengthensTheStream", true,
+                 [](QByteArray& b, const Deck& d) {
+                     const int64_t bit = HarmfulBit(d, d.packed.size() * 4, Harm::Longer);
+                     b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                 },
+                 PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
+        // The stream stops there; the zeros of the central
+        // directory after the data are no zeroed stretch.
+        DeepCase{"FlippedBitThatBreaksTheStream", true,
+                 [](QByteArray& b, const Deck& d) {
+                     const int64_t bit = HarmfulBit(d, d.packed.size() * 3, Harm::Breaks);
+                     b[int(d.placed.dataOffset + (bit >> 3))] ^= char(1 << (bit & 7));
+                 },
+                 PageNames(1, kSlides), "content.xml put right (one flipped bit)"},
+        DeepCase{"BrokenSignature", false,
+                 [](QByteArray& b, const Deck& d) { b[int(d.placed.headerOffset) + 2] = 'x'; },
+                 PageNames(1, kSlides), "content.xml found without its header"},
+        DeepCase{"ZeroedHeader", true,
+                 [](QByteArray& b, const Deck& d) {
+                     for (int64_t i = d.placed.headerOffset; i < d.placed.dataOffset; ++i)
+                         b[int(i)] = '\0';
+                 },
+                 PageNames(1, kSlides), "content.xml found without its header"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The whole "<draw:page ...</draw:page>" elements of `xml`, in order.

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "recovery/salvage/crc_locate.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -17,6 +19,9 @@ constexpr int64_t kWindowBytes = 32768;
 // Saved inflate states: at most this many, and no closer than this.
 constexpr int64_t kMaxCheckpoints = 256;
 constexpr int64_t kMinCheckpointGap = 256;
+// The CRC-32 points at flipped bits in members up to this size (its table
+// takes 32 bytes a byte of output).
+constexpr int64_t kMaxLocatedOutput = int64_t(2) << 20;
 
 // A raw inflate stream that ends itself.
 struct Inflater {
@@ -94,6 +99,24 @@ public:
         }
 
         auto* bytes = reinterpret_cast<unsigned char*>(m_data.data());
+        // A stream still in step gives the recorded length with the wrong
+        // CRC-32: the CRC itself points at the few bits worth trying first.
+        if (m_referenceUsable && m_reference.size() == int64_t(m_expectedSize)) {
+            for (const int64_t bit : salvage::BitsThatGiveTheCrc(
+                     m_data, m_reference, m_expectedCrc, kMaxLocatedOutput, m_keepRunning)) {
+                ++result.tried;
+                const unsigned char mask = (unsigned char)(1u << (bit & 7));
+                bytes[bit >> 3] ^= mask;
+                QByteArray content;
+                if (InflateWhole(&content)) {
+                    result.outcome = Outcome::Repaired;
+                    result.bit = bit;
+                    result.content = std::move(content);
+                    return result;
+                }
+                bytes[bit >> 3] ^= mask;
+            }
+        }
         size_t checkpoint = m_checkpoints.size() - 1;
         for (int64_t bit = std::min(m_failedInput * 8 + 7, m_size * 8 - 1); bit >= 0; --bit) {
             if (!m_keepRunning()) {

@@ -36,6 +36,7 @@ struct Fault {
     int64_t at = -1;
     bool cut = false;        // the bytes ran out before the stream ended
     int64_t streamEnd = -1;  // where the stream ended properly, if it did
+    int64_t inputRead = 0;   // input bytes inflate took before it stopped
 };
 
 Fault FirstFault(const QByteArray& compressed, const DamagedStream& member,
@@ -69,6 +70,7 @@ Fault FirstFault(const QByteArray& compressed, const DamagedStream& member,
         more += int64_t(reinterpret_cast<char*>(z.next_out) - chunk);
     }
     if (r == Z_STREAM_END) fault.streamEnd = int64_t(z.total_in);
+    fault.inputRead = int64_t(z.total_in);
     inflateEnd(&z);
 
     // A byte that cannot be XML text in UTF-8 is a fault of its own; the XML
@@ -104,7 +106,10 @@ bool RepairBit(const platform::ReadOnlyFile& package, const DamagedStream& membe
     // directory) is none of it.
     if (fault.streamEnd >= 0) compressed.truncate(int(fault.streamEnd));
     // A cut or a zeroed stretch is no flipped bit: the time goes to the resync.
-    if (fault.cut || HasZeroedStretch(compressed)) return false;
+    // Only a zeroed stretch inflate went through counts: the bytes after the
+    // place where a broken stream stopped (a descriptor, the central
+    // directory) are none of its data.
+    if (fault.cut || HasZeroedStretch(compressed.left(int(fault.inputRead) + 8))) return false;
     const BitRepairResult result =
         RepairFlippedBit(compressed, uint32_t(recorded.size), recorded.crc, fault.at,
                          BitRepairLimits(), keepRunning);

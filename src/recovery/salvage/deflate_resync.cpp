@@ -452,7 +452,9 @@ private:
         if (!inside && m_restart.kind != Restart::AtHeader) return;
         const salvage::SymbolRun symbols = salvage::SymbolsFrom(
             m_data, m_size, inside ? &codes : nullptr, m_restart.bit, 2 * kWindowBytes);
-        if (!salvage::AlignmentHoldsUp(symbols, m_tail.data(), m_tail.size(), lost)) return;
+        if (!salvage::AlignmentHoldsUp(symbols, m_tail.data(), m_tail.size(), lost,
+                                       [this] { return !Interrupted(); }))
+            return;
 
         // The window as it stood at the restart: the bytes before the
         // stretch, then the stretch's bytes, unknown.

@@ -111,7 +111,7 @@ AlignmentScore ScoreAlignment(const SymbolRun& run, const unsigned char* tail, s
 }
 
 bool AlignmentHoldsUp(const SymbolRun& run, const unsigned char* tail, size_t tailSize,
-                      int64_t lost) {
+                      int64_t lost, const std::function<bool()>& keepRunning) {
     const AlignmentScore own = ScoreAlignment(run, tail, tailSize, lost);
     // At most one copy in two hundred against it (an encoder that copies
     // as much as matches gives none)...
@@ -121,6 +121,7 @@ bool AlignmentHoldsUp(const SymbolRun& run, const unsigned char* tail, size_t ta
     // fifty in text.
     for (int64_t other = std::max<int64_t>(0, lost - kReach); other <= lost + kReach; ++other) {
         if (other == lost) continue;
+        if ((other & 63) == 0 && !keepRunning()) return false;
         const AlignmentScore s = ScoreAlignment(run, tail, tailSize, other);
         if (s.checked >= kMinChecked && int64_t(s.contradict) * 100 < s.checked) return false;
     }

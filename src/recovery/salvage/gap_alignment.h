@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "recovery/salvage/deflate_bits.h"
@@ -53,7 +54,8 @@ AlignmentScore ScoreAlignment(const SymbolRun& run, const unsigned char* tail, s
 // True when `lost` is borne out and no other count near it is: enough copies
 // are checked against it and hardly any breaks it, while every other count
 // within reach that is checked as much is broken clearly.
+// False as well once `keepRunning` answers false.
 bool AlignmentHoldsUp(const SymbolRun& run, const unsigned char* tail, size_t tailSize,
-                      int64_t lost);
+                      int64_t lost, const std::function<bool()>& keepRunning);
 
 }  // namespace salvage
