@@ -6,6 +6,7 @@
 #include "cli/row_sequencer.h"
 #include "cli/terminal_job_view.h"
 #include "packaging/save_job.h"
+#include "recovery/package_completion.h"
 #include "recovery/repair_job.h"
 
 std::vector<int> RepairRows(JobParams* params, TerminalJobView* view, int workers) {
@@ -45,7 +46,7 @@ std::vector<int> RepairRows(JobParams* params, TerminalJobView* view, int worker
     return cutShort;
 }
 
-int SaveRows(JobParams* params, TerminalJobView* view, int workers) {
+int SaveRows(JobParams* params, TerminalJobView* view, int workers, bool dropWorkingFolders) {
     if (workers <= 1) return SaveWorker(params);
 
     SaveRun run;
@@ -74,6 +75,11 @@ int SaveRows(JobParams* params, TerminalJobView* view, int workers) {
     row.work = [&](int r, HeldJobView* held) {
         const std::optional<SaveTarget>& target = targets[size_t(r)];
         SaveRunRow(held, r, target ? &*target : nullptr, run);
+        if (dropWorkingFolders) {
+            const QString workingFolder = WorkingFolderOf(paths[r], r);
+            RemoveFolderTree(workingFolder);
+            RemoveFolderTree(PlaceholderFolderOf(workingFolder));
+        }
     };
     const int firstUnstarted = RowSequencer(view, workers).Run(row);
     if (firstUnstarted < count) LogRowsNotSaving(view, firstUnstarted);

@@ -15,4 +15,7 @@ class TerminalJobView;
 std::vector<int> RepairRows(JobParams* params, TerminalJobView* view, int workers);
 
 // The Save run; returns what SaveWorker returns (0: the destination was refused).
-int SaveRows(JobParams* params, TerminalJobView* view, int workers);
+// With `dropWorkingFolders`, each worker removes a row's working folder once
+// the row is saved, as the run would at its end, so that the removals run on
+// all the workers too.
+int SaveRows(JobParams* params, TerminalJobView* view, int workers, bool dropWorkingFolders);

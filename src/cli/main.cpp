@@ -149,7 +149,8 @@ int main(int argc, char* argv[]) {
 
     view.ForgetRedLines();
     bool destinationUsable = true;
-    if (BeginSaveRun(&params)) destinationUsable = SaveRows(&params, &view, workers) != 0;
+    if (BeginSaveRun(&params))
+        destinationUsable = SaveRows(&params, &view, workers, !options->keepWork) != 0;
     const bool everyFileSaved = !view.SawRedLine();
 
     // Where the results went, after the log: only what this run wrote.
@@ -178,7 +179,7 @@ int main(int argc, char* argv[]) {
     // finds nothing left to do. Removing it from both sides at once could
     // leave it behind.
     std::lock_guard<std::mutex> guard(g_abandonLock);
-    if (!options->keepWork) work.remove();
+    if (!options->keepWork) RemoveFolderTree(work.path());
     g_runOver.store(true);
     return status;
 }

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Batches: pelmark-cli -j 1 against -j 2 on 200 copies of one damaged 1 MB
+# presentation, the rounds of both interleaved, medians reported.
+#
+# The presentation is a real one from the corpus with a large picture added
+# (so it is about 1 MB, packed by zip, not by this project), then damaged
+# three ways: bytes put in front, a block zeroed in the middle, and the end
+# (with the central directory) cut off. Both sides repair, save and copy the
+# media of all 200 files into a fresh folder; the log goes to /dev/null.
+#
+# Usage: bench/batch/run.sh [build-folder] [rounds] [copies]
+set -euo pipefail
+here="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${1:-$here/build}"
+rounds="${2:-5}"
+copies="${3:-200}"
+cli="$build/pelmark-cli"
+source_odp="${PELMARK_BENCH_ODP:-/work/shared/corpus/real/odfdo_tests_samples_background.odp}"
+[ -x "$cli" ] || { echo "build pelmark-cli first: cmake --build $build --target pelmark-cli" >&2; exit 2; }
+[ -r "$source_odp" ] || { echo "no sample presentation at $source_odp (set PELMARK_BENCH_ODP)" >&2; exit 2; }
+for tool in zip unzip python3; do
+  command -v "$tool" > /dev/null || { echo "$tool is needed" >&2; exit 2; }
+done
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/pelmark-bench-batch-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work"
+
+# One damaged presentation of about 1 MB.
+mkdir "$work/src"
+(cd "$work/src" && unzip -q "$source_odp")
+python3 - "$work/src/Pictures/photo.jpg" << 'PY'
+import random, sys
+random.seed(13)
+# A picture does not compress: bytes that do not either.
+open(sys.argv[1], "wb").write(b"\xff\xd8\xff\xe0" + bytes(random.getrandbits(8) for _ in range(800 * 1024)))
+PY
+(cd "$work/src" && zip -q -X -0 "$work/whole.odp" mimetype && zip -q -X -r -8 "$work/whole.odp" . -x mimetype)
+python3 - "$work/whole.odp" "$work/damaged.odp" << 'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+middle = len(data) // 2
+data[middle:middle + 4096] = bytes(4096)   # a zeroed block
+data = data[:len(data) - 2048]             # the end cut off, central directory and all
+data = b"\x00garbage in front\x00" * 32 + data  # bytes put in front
+open(sys.argv[2], "wb").write(data)
+PY
+mkdir "$work/in"
+for ((i = 1; i <= copies; i++)); do cp "$work/damaged.odp" "$work/in/$(printf 'deck%03d.odp' "$i")"; done
+echo "input: $copies copies of a $(stat -c %s "$work/damaged.odp")-byte damaged presentation"
+
+seconds() {  # wall-clock seconds of a command
+  local start end
+  start="$(date +%s.%N)"
+  "$@" > /dev/null 2>&1 || true
+  end="$(date +%s.%N)"
+  awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f\n", b - a}'
+}
+median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+batch() { "$cli" -j "$1" -o "$work/out" "$work"/in/*.odp; }
+fresh() { rm -rf "$work/out"; mkdir "$work/out"; }
+
+# The two logs must be the same, byte for byte.
+fresh; batch 1 > "$work/log1" 2>&1 || true
+fresh; batch 2 > "$work/log2" 2>&1 || true
+if cmp -s "$work/log1" "$work/log2"; then echo "logs of -j 1 and -j 2: the same"; else echo "logs of -j 1 and -j 2 DIFFER"; fi
+echo "exit status $(fresh; batch 2 > /dev/null 2>&1; echo $?), $(grep -c 'saving of file done' "$work/log2") of $copies saved"
+
+echo "rounds: $rounds, load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+: > "$work/a"; : > "$work/b"
+for ((i = 0; i < rounds; i++)); do
+  fresh; seconds batch 1 >> "$work/a"
+  fresh; seconds batch 2 >> "$work/b"
+done
+one="$(median < "$work/a")"; two="$(median < "$work/b")"
+printf '%10s %10s %8s\n' "-j 1 s" "-j 2 s" speedup
+printf '%10s %10s %8s\n' "$one" "$two" "$(awk -v a="$one" -v b="$two" 'BEGIN {printf "%.2fx", a / b}')"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
