@@ -1,6 +1,7 @@
 // What the salvage checks add to the repair of an intact package. Three ways
 // of repairing it, their rounds interleaved, from the page cache:
-//   off      scan and extraction, the completion switch off (the peer)
+//   off      scan, extraction and the kind of package, the completion
+//            switch off (the peer)
 //   records  the same, recording the members, then the checks on the records
 //   re-read  scan and extraction, then the checks walking the package again
 //            and reading every extracted file back (the checks without records)
@@ -24,6 +25,7 @@
 #include "recovery/entry_scanner.h"
 #include "recovery/job_control.h"
 #include "recovery/member_records.h"
+#include "recovery/package_kind.h"
 #include "recovery/salvage/salvage_runner.h"
 
 namespace {
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
             ScanPackage(package, &params);
             const double scanned = t.nsecsElapsed() / 1e6;
             ExtractEntries(folder, package, &params);
+            // The repair looks at the kind of package either way.
+            const bool presentation = DetectPackageKind(folder).presentation;
+            if (params.memberRecords) records.presentation = presentation;
             const double extracted = t.nsecsElapsed() / 1e6;
             if (mode != Mode::Off) {
                 const SalvageResult result =

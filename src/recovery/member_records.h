@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "recovery/entry_scanner.h"
@@ -23,4 +24,8 @@ struct MemberRecords {
     // later member written to the same path replaces the earlier one, as its
     // file does.
     QHash<QString, Written> written;
+
+    // Whether the extracted members make a presentation, once the repair has
+    // looked; the checks look again only where they changed the folder.
+    std::optional<bool> presentation;
 };

@@ -48,6 +48,7 @@ void RepairFile(int row, const QString& path, bool rootUsable, JobParams* params
 
     // Say so when it is no presentation: it is saved under its own extension.
     const PackageKind kind = DetectPackageKind(workingFolder);
+    if (params->memberRecords) params->memberRecords->presentation = kind.presentation;
     if (!kind.presentation)
         view->AppendLog(
             path + " file is " + kind.description + ", repaired as the package it is....\r\n",

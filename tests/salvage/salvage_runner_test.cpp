@@ -110,6 +110,18 @@ protected:
         ASSERT_TRUE(BeginRepairRun(&params));
         RepairWorker(&params);
     }
+    // The repair's scan and extraction, recording into `records` when given.
+    void ScanAndExtract(const QString& path, MemberRecords* records) {
+        RecordingJobView view({path});
+        JobParams params{&control, &view};
+        ASSERT_TRUE(BeginRepairRun(&params));
+        params.memberRecords = records;
+        ASSERT_EQ(ScanPackage(path, &params), 1);
+        ASSERT_EQ(platform::CreateFolder(GetWorkingRoot()), 0);
+        ASSERT_EQ(platform::CreateFolder(Folder()), 0);
+        ASSERT_EQ(ExtractEntries(Folder(), path, &params), 1);
+        control.SetProcessRunning(0);
+    }
     QString Folder() const { return WorkingFolderOf(tmp.Path("talk.odp"), 0); }
     QByteArray Content() const { return ReadAll(Folder() + "/content.xml"); }
     QString Line(const QString& path, const QString& what) const {
@@ -198,28 +210,37 @@ TEST_F(Salvage, EachDamageKeepsTheSlidesItMust) {
 TEST_F(Salvage, AFileTheExtractionSummedIsNotReadAgain) {
     const Deck deck = LibreOfficeDeck();
     const QString path = Write(deck.bytes);
-    JobParams params{&control, nullptr};
     for (const bool recorded : {true, false}) {
         SCOPED_TRACE(recorded ? "with the records" : "without them");
-        RecordingJobView view({path});
-        params.view = &view;
-        ASSERT_TRUE(BeginRepairRun(&params));
         MemberRecords records;
-        params.memberRecords = recorded ? &records : nullptr;
-        ASSERT_EQ(ScanPackage(path, &params), 1);
-        ASSERT_EQ(platform::CreateFolder(GetWorkingRoot()), 0);
-        ASSERT_EQ(platform::CreateFolder(Folder()), 0);
-        ASSERT_EQ(ExtractEntries(Folder(), path, &params), 1);
+        ScanAndExtract(path, recorded ? &records : nullptr);
         QByteArray changed = kStyles;
         changed.replace("name=\"a\"", "name=\"z\"");
         WriteBytes(Folder() + "/styles.xml", changed);
 
         const SalvageResult result = SalvagePackage(
-            path, Folder(), [] { return true; }, params.memberRecords);
+            path, Folder(), [] { return true; }, recorded ? &records : nullptr);
         EXPECT_EQ(ReadAll(Folder() + "/styles.xml"), recorded ? changed : kStyles);
         EXPECT_EQ(result.slides, SalvageResult::Slides::Whole);
         EXPECT_EQ(SlideNames(Content()), PageNames(1, kSlides));
-        control.SetProcessRunning(0);
+    }
+}
+
+// The kind of package the repair found stands while the checks change
+// nothing in the folder; once they put a file there, they look again.
+TEST_F(Salvage, TheKindIsLookedAtAgainOnlyWhereTheChecksChangedTheFolder) {
+    const Deck deck = LibreOfficeDeck();
+    for (const bool cut : {false, true}) {
+        SCOPED_TRACE(cut ? "content.xml cut" : "intact");
+        const QString path = Write(cut ? deck.bytes.left(int(deck.After(12) + 9)) : deck.bytes);
+        MemberRecords records;
+        ScanAndExtract(path, &records);
+        records.presentation = false;  // as if the repair had found another kind
+        const SalvageResult result = SalvagePackage(
+            path, Folder(), [] { return true; }, &records);
+        EXPECT_EQ(result.slides,
+                  cut ? SalvageResult::Slides::Salvaged : SalvageResult::Slides::NotChecked);
+        EXPECT_EQ(SlideNames(Content()), cut ? PageNames(1, 12) : PageNames(1, kSlides));
     }
 }
 

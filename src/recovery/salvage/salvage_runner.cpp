@@ -136,6 +136,7 @@ private:
     QSet<QString> m_verified;              // of those, the ones whose CRC-32 matched
     QSet<QString> m_written;               // paths salvage wrote and checked
     QSet<QString> m_installed;             // files salvage put in the folder, by their path there
+    bool m_folderChanged = false;          // salvage put a file in the folder or took one out
     bool m_contentSalvaged = false;
     XmlSalvage m_contentSalvage;
     SalvageResult m_result;
@@ -314,6 +315,7 @@ bool Runner::Install(const QString& path, QIODevice& bytes) {
     }
     if (!file.Commit()) return false;
     m_installed.insert(output.mid(m_folder.size() + 1));
+    m_folderChanged = true;
     return true;
 }
 
@@ -418,6 +420,7 @@ void Runner::SweepXml() {
         if (m_verified.contains(name) || m_written.contains(name)) continue;
         if (IsWellFormedXmlFile(FullPath(name))) continue;
         platform::DeleteFile(FullPath(name));
+        m_folderChanged = true;
         m_whole.remove(name);
         if (name != kContent && name.compare(kManifest, Qt::CaseInsensitive) != 0)
             m_result.leftOut << name;
@@ -440,7 +443,10 @@ bool Runner::HoldsOwnContent() const {
 void Runner::SettleContent() {
     // A text, a spreadsheet or an Office Open XML package has no slides to
     // count, and never gets the presentation's built-in document.
-    if (!DetectPackageKind(m_folder).presentation) return;
+    const bool presentation = m_records && m_records->presentation && !m_folderChanged
+                                  ? *m_records->presentation
+                                  : DetectPackageKind(m_folder).presentation;
+    if (!presentation) return;
     const QString path = FullPath(kContent);
     if (m_contentSalvaged) {
         m_result.slides = SalvageResult::Slides::Salvaged;

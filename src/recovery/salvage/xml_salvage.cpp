@@ -1,6 +1,7 @@
 #include "recovery/salvage/xml_salvage.h"
 
 #include <QXmlStreamReader>
+#include <algorithm>
 
 #include "platform/files.h"
 #include "recovery/salvage/xml_prefix.h"
@@ -195,8 +196,9 @@ int CountSlides(const QString& path) {
     QByteArray block(int(kBlock), '\0');
     int slides = 0;
     for (int64_t at = 0; at < size;) {
-        block.resize(int(kBlock));
-        const int64_t n = file.ReadAt(at, block.data(), kBlock);
+        const int64_t want = std::min(kBlock, size - at);
+        block.resize(int(want));
+        const int64_t n = file.ReadAt(at, block.data(), want);
         if (n <= 0) break;
         block.resize(int(n));
         // A tag that starts in the last bytes of a block, where the byte
