@@ -32,14 +32,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/pelmark-bench-many-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 export TMPDIR="$work"
 
-seconds() {  # wall-clock seconds of a command
-  local start end
-  start="$(date +%s.%N)"
-  "$@" > /dev/null 2>&1
-  end="$(date +%s.%N)"
-  awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f\n", b - a}'
-}
-median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+. "$here/bench/timing.sh"
 
 pelmark_run() { rm -rf "$work/out"; mkdir "$work/out"; "$cli" --no-media -o "$work/out" "$1"; }
 pelmark_keep() {

@@ -19,20 +19,13 @@ python3 "$here/bench/many/make_many.py" "$work/src" "$members"
 (cd "$work/src" && zip -q -r -8 -X "$work/many$members.odp" .)
 rm -rf "$work/src"
 
-seconds() {
-  local start end
-  start="$(date +%s.%N)"
-  "$@" > /dev/null 2>&1 || true
-  end="$(date +%s.%N)"
-  awk -v a="$start" -v b="$end" 'BEGIN {printf "%.5f\n", b - a}'
-}
-median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+. "$here/bench/timing.sh"
 run() { rm -rf "$work/out"; mkdir "$work/out"; "$cli" --no-media -o "$work/out" "$@"; }
 
 echo "rounds: $rounds, load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-58s %10s %10s %7s\n' package on_ms off_ms on/off
 for pkg in /work/shared/corpus/real/*.odp "$work/many$members.odp"; do
-  run "$pkg"; run --no-complete "$pkg"  # warm up
+  run "$pkg" > /dev/null 2>&1 || true; run --no-complete "$pkg" > /dev/null 2>&1 || true  # warm up
   : > "$work/on"; : > "$work/off"
   for ((i = 0; i < rounds; i++)); do
     seconds run "$pkg" >> "$work/on"
