@@ -18,7 +18,7 @@ cli="$build/pelmark-cli"
 source_odp="${PELMARK_BENCH_ODP:-/work/shared/corpus/real/odfdo_tests_samples_background.odp}"
 [ -x "$cli" ] || { echo "build pelmark-cli first: cmake --build $build --target pelmark-cli" >&2; exit 2; }
 [ -r "$source_odp" ] || { echo "no sample presentation at $source_odp (set PELMARK_BENCH_ODP)" >&2; exit 2; }
-for tool in zip unzip python3; do
+for tool in zip unzip python3 /usr/bin/time; do
   command -v "$tool" > /dev/null || { echo "$tool is needed" >&2; exit 2; }
 done
 
@@ -49,12 +49,9 @@ mkdir "$work/in"
 for ((i = 1; i <= copies; i++)); do cp "$work/damaged.odp" "$work/in/$(printf 'deck%03d.odp' "$i")"; done
 echo "input: $copies copies of a $(stat -c %s "$work/damaged.odp")-byte damaged presentation"
 
-seconds() {  # wall-clock seconds of a command
-  local start end
-  start="$(date +%s.%N)"
-  "$@" > /dev/null 2>&1 || true
-  end="$(date +%s.%N)"
-  awk -v a="$start" -v b="$end" 'BEGIN {printf "%.4f\n", b - a}'
+timed() {  # "wall-clock-seconds cpu-seconds peak-memory-KiB" of a command
+  /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > /dev/null 2>&1 || true
+  awk '{printf "%.4f %.4f %d\n", $1, $2 + $3, $4}' "$work/time"
 }
 median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 batch() { "$cli" -j "$1" -o "$work/out" "$work"/in/*.odp; }
@@ -69,10 +66,17 @@ echo "exit status $(fresh; batch 2 > /dev/null 2>&1; echo $?), $(grep -c 'saving
 echo "rounds: $rounds, load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 : > "$work/a"; : > "$work/b"
 for ((i = 0; i < rounds; i++)); do
-  fresh; seconds batch 1 >> "$work/a"
-  fresh; seconds batch 2 >> "$work/b"
+  fresh; timed "$cli" -j 1 -o "$work/out" "$work"/in/*.odp >> "$work/a"
+  fresh; timed "$cli" -j 2 -o "$work/out" "$work"/in/*.odp >> "$work/b"
 done
-one="$(median < "$work/a")"; two="$(median < "$work/b")"
-printf '%10s %10s %8s\n' "-j 1 s" "-j 2 s" speedup
-printf '%10s %10s %8s\n' "$one" "$two" "$(awk -v a="$one" -v b="$two" 'BEGIN {printf "%.2fx", a / b}')"
+one="$(cut -d' ' -f1 "$work/a" | median)"; two="$(cut -d' ' -f1 "$work/b" | median)"
+# Cores busy on average (CPU seconds over wall-clock seconds), for reading
+# the figure on a shared machine: -j 2 cannot go faster than the cores it gets.
+cores() { awk '{print $2 / $1}' "$1" | median; }
+memory() { cut -d' ' -f3 "$1" | median; }
+printf '%10s %10s %8s %12s %12s %12s %12s\n' "-j 1 s" "-j 2 s" speedup "-j 1 cores" "-j 2 cores" \
+  "-j 1 MiB" "-j 2 MiB"
+printf '%10s %10s %8s %12.2f %12.2f %12.1f %12.1f\n' "$one" "$two" \
+  "$(awk -v a="$one" -v b="$two" 'BEGIN {printf "%.2fx", a / b}')" "$(cores "$work/a")" \
+  "$(cores "$work/b")" "$(($(memory "$work/a") / 1024))" "$(($(memory "$work/b") / 1024))"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -67,6 +67,8 @@ int RowSequencer::Run(const Row& row) {
             HeldJobView* view = views[size_t(r)].get();
             lock.unlock();
             row.work(r, view);
+            // Only the lines wait to be printed; the entry table goes now.
+            view->ClearEntries();
             lock.lock();
             done[size_t(r)] = 1;
             mailbox.news.notify_all();

@@ -42,7 +42,8 @@ public:
     QString FileRowText(int row) override { return m_rows.at(row).path; }
     int FileRowData(int row) override { return m_rows.at(row).data; }
     void SetFileRowData(int row, int data) override { m_rows.at(row).data = data; }
-    void ClearEntries() override { m_entries.clear(); }
+    // Gives the memory back too: a package may have had many members.
+    void ClearEntries() override { std::vector<EntryInfo>().swap(m_entries); }
     void AppendEntry(const EntryInfo& entry) override { m_entries.push_back(entry); }
     int EntryCount() override { return static_cast<int>(m_entries.size()); }
     EntryInfo Entry(int row) override { return m_entries.at(row); }
