@@ -189,4 +189,59 @@ TEST_F(CliBatch, AStopLeavesNothingHalfMade) {
     }
 }
 
+// A stop while two big files are being saved: they (and any other file
+// already started) are finished and saved whole; the files not yet started
+// are not, and from the first such file on every file says so, as with one
+// worker. No temporary package and no working folder stays.
+TEST_F(CliBatch, AStopDuringTheSaveFinishesTheFilesStarted) {
+    const QByteArray bigPicture = "\x89PNG" + PackageBuilder::Incompressible(32 << 20);
+    QStringList inputs = {Write("first.odp", Presentation("<first/>", "\x89PNG first")),
+                          Write("big1.odp", Presentation("<big1/>", bigPicture)),
+                          Write("big2.odp", Presentation("<big2/>", bigPicture))};
+    for (int i = 0; i < 4; ++i)
+        inputs << Write(QString("small%1.odp").arg(i),
+                        Presentation("<small/>", "\x89PNG " + QByteArray::number(i)));
+    QProcess cli;
+    cli.setProcessEnvironment(Env());
+    cli.start(PELMARK_CLI, QStringList{"-j", "2", "--no-media", "-o", Path("out")} + inputs);
+    ASSERT_TRUE(cli.waitForStarted());
+    QByteArray out;
+    const QByteArray bigStarts = (inputs[1] + " saving of file starts....\n").toUtf8();
+    while (!out.contains(bigStarts) && cli.waitForReadyRead(30000))
+        out += cli.readAllStandardOutput();
+    ASSERT_TRUE(out.contains(bigStarts)) << out.toStdString();
+    ::kill(cli.processId(), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    out += cli.readAllStandardOutput();
+    EXPECT_EQ(cli.exitCode(), 130) << cli.readAllStandardError().toStdString();
+
+    const QString log = QString::fromUtf8(out);
+    const QStringList saved = Names("out");
+    EXPECT_TRUE(log.contains(inputs[1] + " saving of file done....\n")) << log.toStdString();
+    EXPECT_TRUE(saved.contains("TORVEX_big1.odp"));
+    // The small files come after both big ones: none was started yet.
+    EXPECT_TRUE(log.contains(inputs.last() + " not saved....\n")) << log.toStdString();
+    bool stopped = false;
+    for (const QString& input : inputs.mid(1)) {
+        const bool done = log.contains(input + " saving of file done....\n");
+        const bool notSaved = log.contains(input + " not saved....\n");
+        EXPECT_NE(done, notSaved) << input.toStdString();
+        // Once one file was not started, none after it was.
+        if (stopped) {
+            EXPECT_TRUE(notSaved) << input.toStdString();
+        }
+        stopped = stopped || notSaved;
+        EXPECT_EQ(saved.contains("TORVEX_" + QFileInfo(input).fileName()), done)
+            << input.toStdString();
+    }
+    for (const QString& name : saved)
+        EXPECT_FALSE(name.startsWith(".pelmark-")) << name.toStdString();
+    EXPECT_TRUE(Names("tmp").isEmpty()) << Names("tmp").join(' ').toStdString();
+    if (QStandardPaths::findExecutable("unzip").isEmpty()) return;
+    QProcess unzip;
+    unzip.start("unzip", {"-tq", Path("out/TORVEX_big1.odp")});
+    ASSERT_TRUE(unzip.waitForFinished(60000));
+    EXPECT_EQ(unzip.exitCode(), 0) << unzip.readAllStandardOutput().toStdString();
+}
+
 }  // namespace
