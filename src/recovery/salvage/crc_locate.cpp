@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 #include "recovery/salvage/deflate_bits.h"
 
@@ -20,6 +22,11 @@ struct Symbol {
     int block;       // index of its block's codes
 };
 
+// A flipped bit whose symbols are not back in step within this many is
+// not looked at (the stream then rarely keeps its length).
+constexpr int kSymbolsToFallInStep = 64;
+constexpr int64_t kMaxChangedBytes = 64 * 1024;
+
 using Columns = std::array<uint32_t, 8>;  // what flipping each bit of a byte does to the CRC
 
 // The change to the CRC-32 of changing a byte by `e`, given that byte's columns.
@@ -33,7 +40,8 @@ uint32_t Effect(const Columns& c, unsigned e) {
 // Decodes every symbol of the stream; false when it does not decode to the
 // end or gives other than `size` bytes.
 bool Walk(const unsigned char* data, size_t size, int64_t outputSize, std::vector<Symbol>* symbols,
-          std::vector<BlockCodes>* blocks, const std::function<bool()>& keepRunning) {
+          std::vector<BlockCodes>* blocks, std::vector<std::pair<int64_t, int64_t>>* blockEnds,
+          const std::function<bool()>& keepRunning) {
     int64_t bit = 0, output = 0;
     for (;;) {
         if (!keepRunning()) return false;
@@ -57,7 +65,10 @@ bool Walk(const unsigned char* data, size_t size, int64_t outputSize, std::vecto
                 int length = 0, distance = 0;
                 const int s = codes.Next(data, size, &bit, &length, &distance);
                 if (s < 0 || output > outputSize) return false;
-                if (s == 256) break;
+                if (s == 256) {
+                    blockEnds->emplace_back(bit, output);  // where its end leaves the stream
+                    break;
+                }
                 if (s < 256) {
                     symbols->push_back({start, bit, output++, 0, s, block});
                 } else {
@@ -72,6 +83,45 @@ bool Walk(const unsigned char* data, size_t size, int64_t outputSize, std::vecto
     return output == outputSize;
 }
 
+// Decodes the flipped stream from the start of symbol `k` until its symbols
+// are back where the stream's own are: the same bit, the same output offset.
+// Returns that offset, with what the flipped symbols give from symbol `k`'s
+// first byte in `changed`; -1 when they do not come back in step soon.
+int64_t FallsBackInStep(const unsigned char* data, size_t size, const BlockCodes& codes,
+                        const std::vector<Symbol>& symbols,
+                        const std::pair<int64_t, int64_t>& blockEnd, size_t k,
+                        const unsigned char* text, std::vector<unsigned char>* changed) {
+    const int64_t first = symbols[k].output;
+    int64_t bit = symbols[k].startBit;
+    int64_t output = first;
+    changed->clear();
+    for (int count = 0; count < kSymbolsToFallInStep; ++count) {
+        int length = 0, distance = 0;
+        const int s = codes.Next(data, size, &bit, &length, &distance);
+        if (s < 0) return -1;
+        if (s == 256) return bit == blockEnd.first && output == blockEnd.second ? output : -1;
+        if (s < 256) {
+            changed->push_back((unsigned char)s);
+            ++output;
+        } else {
+            if (distance > output || output - first + length > kMaxChangedBytes) return -1;
+            for (int i = 0; i < length; ++i, ++output) {
+                const int64_t from = output - distance;
+                changed->push_back(from < first ? text[from] : (*changed)[size_t(from - first)]);
+            }
+        }
+        const auto next =
+            std::lower_bound(symbols.begin() + std::ptrdiff_t(k) + 1, symbols.end(), bit,
+                             [](const Symbol& sym, int64_t b) { return sym.startBit < b; });
+        if (next != symbols.end() && next->startBit == bit && next->output == output &&
+            next->block == symbols[k].block)
+            return output;
+        if (next == symbols.end() && bit == blockEnd.first && output == blockEnd.second)
+            return output;
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::vector<int64_t> BitsThatGiveTheCrc(QByteArray compressed, const QByteArray& decoded,
@@ -84,7 +134,8 @@ std::vector<int64_t> BitsThatGiveTheCrc(QByteArray compressed, const QByteArray&
     const auto* text = reinterpret_cast<const unsigned char*>(decoded.constData());
     std::vector<Symbol> symbols;
     std::vector<BlockCodes> blocks;
-    if (!Walk(data, size, n, &symbols, &blocks, keepRunning)) return {};
+    std::vector<std::pair<int64_t, int64_t>> blockEnds;
+    if (!Walk(data, size, n, &symbols, &blocks, &blockEnds, keepRunning)) return {};
 
     // For every byte, what changing it does to the CRC-32 of the whole: its
     // own share, then the shares of every byte copied from it, and so on.
@@ -123,28 +174,13 @@ std::vector<int64_t> BitsThatGiveTheCrc(QByteArray compressed, const QByteArray&
         for (int64_t bit = s.startBit; bit < s.endBit; ++bit) {
             const unsigned char mask = (unsigned char)(1u << (bit & 7));
             data[bit >> 3] ^= mask;
-            int64_t end = s.startBit;
-            int length = 0, distance = 0;
-            const int other = codes.Next(data, size, &end, &length, &distance);
+            const int64_t until = FallsBackInStep(data, size, codes, symbols,
+                                                  blockEnds[size_t(s.block)], k, text, &changed);
             data[bit >> 3] ^= mask;
-            // Only a change that keeps every later symbol where it was.
-            if (other < 0 || other == 256 || end != s.endBit) continue;
+            if (until < 0) continue;
             uint32_t change = 0;
-            if (s.length == 0 && other < 256) {
-                change = Effect(effect[size_t(s.output)], unsigned(s.value ^ other));
-            } else if (s.length > 0 && other == BlockCodes::kMatch && length == s.length &&
-                       distance <= s.output) {
-                changed.resize(size_t(length));
-                for (int i = 0; i < length; ++i) {
-                    const int64_t from = s.output + i - distance;
-                    changed[size_t(i)] =
-                        from < s.output ? text[from] : changed[size_t(from - s.output)];
-                    change ^= Effect(effect[size_t(s.output + i)],
-                                     changed[size_t(i)] ^ text[s.output + i]);
-                }
-            } else {
-                continue;
-            }
+            for (int64_t q = s.output; q < until; ++q)
+                change ^= Effect(effect[size_t(q)], changed[size_t(q - s.output)] ^ text[q]);
             if (change == wanted) found.push_back(bit);
         }
     }
