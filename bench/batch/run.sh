@@ -15,6 +15,7 @@ build="${1:-$here/build}"
 rounds="${2:-5}"
 copies="${3:-200}"
 cli="$build/pelmark-cli"
+source "$here/bench/timing.sh"
 source_odp="${PELMARK_BENCH_ODP:-/work/shared/corpus/real/odfdo_tests_samples_background.odp}"
 [ -x "$cli" ] || { echo "build pelmark-cli first: cmake --build $build --target pelmark-cli" >&2; exit 2; }
 [ -r "$source_odp" ] || { echo "no sample presentation at $source_odp (set PELMARK_BENCH_ODP)" >&2; exit 2; }
@@ -53,7 +54,6 @@ timed() {  # "wall-clock-seconds cpu-seconds peak-memory-KiB" of a command
   /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > /dev/null 2>&1 || true
   awk '{printf "%.4f %.4f %d\n", $1, $2 + $3, $4}' "$work/time"
 }
-median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 batch() { "$cli" -j "$1" -o "$work/out" "$work"/in/*.odp; }
 fresh() { rm -rf "$work/out"; mkdir "$work/out"; }
 
