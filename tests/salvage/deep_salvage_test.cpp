@@ -108,26 +108,37 @@ struct DeepCase {
 
 class DeepSalvage : public ::testing::TestWithParam<DeepCase> {};
 
+// The package `bytes` saved as talk.odp in `tmp` and repaired by the
+// worker: the content.xml it left in the working folder and its log.
+struct Repaired {
+    QString path;
+    QByteArray content;
+    QString log;
+};
+Repaired RepairPackage(const PrivateTempDir& tmp, const QByteArray& bytes) {
+    Repaired r;
+    r.path = tmp.Path("talk.odp");
+    WriteBytes(r.path, bytes);
+    JobControl control;
+    RecordingJobView view({r.path});
+    JobParams params{&control, &view};
+    EXPECT_TRUE(BeginRepairRun(&params));
+    RepairWorker(&params);
+    r.content = ReadAll(WorkingFolderOf(r.path, 0) + "/content.xml");
+    for (const auto& line : view.log) r.log += line.text;
+    return r;
+}
+
 TEST_P(DeepSalvage, KeepsTheSlides) {
     const DeepCase& c = GetParam();
     PrivateTempDir tmp;
     const Deck deck = MakeDeck(c.descriptor);
-    const QString path = tmp.Path("talk.odp");
-    WriteBytes(path, deck.Bytes(c.hurt));
-    JobControl control;
-    RecordingJobView view({path});
-    JobParams params{&control, &view};
-    ASSERT_TRUE(BeginRepairRun(&params));
-    RepairWorker(&params);
-
-    const QByteArray content = ReadAll(WorkingFolderOf(path, 0) + "/content.xml");
-    EXPECT_EQ(SlideNames(content), c.slides);
+    const Repaired r = RepairPackage(tmp, deck.Bytes(c.hurt));
+    EXPECT_EQ(SlideNames(r.content), c.slides);
     if (c.slides.size() == kSlides) {
-        EXPECT_EQ(content, deck.content.bytes) << "the exact bytes";
+        EXPECT_EQ(r.content, deck.content.bytes) << "the exact bytes";
     }
-    QString lines;
-    for (const auto& line : view.log) lines += line.text;
-    EXPECT_TRUE(lines.contains(path + " file is completed: " + c.what)) << lines.toStdString();
+    EXPECT_TRUE(r.log.contains(r.path + " file is completed: " + c.what)) << r.log.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -210,15 +221,7 @@ TEST(DeepSalvagePastDamage, AZeroedBlockIsCrossedWithTheRecordedLength) {
         for (int i = 0; i < 1024; ++i) bytes[int(dataOffset + zeroAt + i)] = '\0';
 
         PrivateTempDir tmp;
-        const QString path = tmp.Path("talk.odp");
-        WriteBytes(path, bytes);
-        JobControl control;
-        RecordingJobView view({path});
-        JobParams params{&control, &view};
-        ASSERT_TRUE(BeginRepairRun(&params));
-        RepairWorker(&params);
-
-        const QByteArray content = ReadAll(WorkingFolderOf(path, 0) + "/content.xml");
+        const QByteArray content = RepairPackage(tmp, bytes).content;
         QStringList expected = PageNames(1, 74);
         if (recorded == xml.size()) expected += PageNames(76, 150);
         EXPECT_EQ(SlideNames(content), expected);

@@ -107,13 +107,7 @@ public:
                 ++result.tried;
                 const unsigned char mask = (unsigned char)(1u << (bit & 7));
                 bytes[bit >> 3] ^= mask;
-                QByteArray content;
-                if (InflateWhole(&content)) {
-                    result.outcome = Outcome::Repaired;
-                    result.bit = bit;
-                    result.content = std::move(content);
-                    return result;
-                }
+                if (AcceptIfWhole(bit, &result)) return result;
                 bytes[bit >> 3] ^= mask;
             }
         }
@@ -132,22 +126,24 @@ public:
             ++result.tried;
             const unsigned char mask = (unsigned char)(1u << (bit & 7));
             bytes[byte] ^= mask;
-            const bool fits = TryFrom(checkpoint, byte);
-            if (fits) {
-                QByteArray content;
-                if (InflateWhole(&content)) {
-                    result.outcome = Outcome::Repaired;
-                    result.bit = bit;
-                    result.content = std::move(content);
-                    return result;
-                }
-            }
+            if (TryFrom(checkpoint, byte) && AcceptIfWhole(bit, &result)) return result;
             bytes[byte] ^= mask;
         }
         return result;
     }
 
 private:
+    // With `bit` flipped, the member is put right only when all of it then
+    // inflates to the recorded length and CRC-32.
+    bool AcceptIfWhole(int64_t bit, BitRepairResult* result) {
+        QByteArray content;
+        if (!InflateWhole(&content)) return false;
+        result->outcome = Outcome::Repaired;
+        result->bit = bit;
+        result->content = std::move(content);
+        return true;
+    }
+
     const unsigned char* Data() const {
         return reinterpret_cast<const unsigned char*>(m_data.constData());
     }
