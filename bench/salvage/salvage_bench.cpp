@@ -37,7 +37,7 @@ int Scan(const QString& path, int rounds, QTextStream& out) {
     size_t found = 0;
     int64_t unclaimedBytes = 0;
     for (int i = 0; i < rounds; ++i) {
-        std::vector<FileRange> free;
+        std::vector<ByteRange> free;
         int64_t at = 0;
         QElapsedTimer timer;
         timer.start();
@@ -53,7 +53,7 @@ int Scan(const QString& path, int rounds, QTextStream& out) {
         found = FindOrphanMembers(file, free, {}, kRun).size();
         orphanBest = std::min(orphanBest, timer.nsecsElapsed() / 1e9);
         unclaimedBytes = 0;
-        for (const FileRange& r : free) unclaimedBytes += r.end - r.begin;
+        for (const ByteRange& r : free) unclaimedBytes += r.end - r.begin;
     }
     out << "file " << file.Size() << " bytes, unclaimed " << unclaimedBytes << " bytes\n";
     out << "scan " << scanBest * 1e3 << " ms, lost-header search " << orphanBest * 1e3 << " ms ("

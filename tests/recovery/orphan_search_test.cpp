@@ -28,10 +28,10 @@ const QByteArray kManifest =
 
 // The bytes of `bytes` the scanner does not claim: everything outside the
 // local header and data of every member it finds.
-std::vector<FileRange> Unclaimed(const QString& path) {
+std::vector<ByteRange> Unclaimed(const QString& path) {
     platform::ReadOnlyFile file;
     EXPECT_EQ(file.Open(path), 0);
-    std::vector<FileRange> free;
+    std::vector<ByteRange> free;
     int64_t at = 0;
     WalkEntries(file, kRun, [&](const EntryInfo& entry) {
         const int64_t header = int64_t(entry.dataOffset) - 30 - entry.name.size();
@@ -241,7 +241,7 @@ TEST(Orphans, AnIntactPackageHasNone) {
     ASSERT_TRUE(package.WriteTo(path));
     platform::ReadOnlyFile file;
     ASSERT_EQ(file.Open(path), 0);
-    const std::vector<FileRange> free = Unclaimed(path);
+    const std::vector<ByteRange> free = Unclaimed(path);
     EXPECT_FALSE(free.empty());  // descriptors and the central directory
     EXPECT_TRUE(FindOrphanMembers(file, free, {}, kRun).empty());
 }

@@ -136,11 +136,9 @@ LaterRuns Resync(const platform::ReadOnlyFile& package, const DamagedStream& mem
 std::vector<FoundMember> FindOrphans(const platform::ReadOnlyFile& package,
                                      const std::vector<ByteRange>& unclaimed,
                                      const std::function<bool()>& keepRunning) {
-    std::vector<FileRange> ranges;
-    for (const ByteRange& r : unclaimed) ranges.push_back({r.begin, r.end});
     std::vector<FoundMember> found;
     // The runner leaves out names it holds whole already.
-    for (const OrphanMember& m : FindOrphanMembers(package, ranges, {}, keepRunning)) {
+    for (const OrphanMember& m : FindOrphanMembers(package, unclaimed, {}, keepRunning)) {
         FoundMember f;
         f.name = m.name;
         f.method = m.method;

@@ -114,7 +114,7 @@ public:
           m_wholeNames(wholeNames),
           m_keepRunning(keepRunning) {}
 
-    void Search(const FileRange& range) {
+    void Search(const ByteRange& range) {
         const int64_t end = std::min(range.end, m_length);
         if (end - range.begin < kHeaderBytes) return;  // room for no member worth having
         int64_t q = std::max<int64_t>(range.begin, 0);
@@ -309,11 +309,11 @@ QString MemberNamedByRoot(const QByteArray& rootElement) {
 }
 
 std::vector<OrphanMember> FindOrphanMembers(const platform::ReadOnlyFile& file,
-                                            const std::vector<FileRange>& unclaimed,
+                                            const std::vector<ByteRange>& unclaimed,
                                             const QStringList& wholeNames,
                                             const std::function<bool()>& keepRunning) {
     OrphanSearch search(file, wholeNames, keepRunning);
-    for (const FileRange& range : unclaimed) {
+    for (const ByteRange& range : unclaimed) {
         if (!keepRunning()) break;
         search.Search(range);
     }

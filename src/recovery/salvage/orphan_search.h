@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "recovery/salvage/byte_range.h"
 #include "recovery/salvage/recorded_check.h"
 
 namespace platform {
@@ -16,12 +17,6 @@ class ReadOnlyFile;
 // covers: members whose local header signature took a hit, and Deflate
 // streams whose header is gone altogether, which are named by the document
 // element they inflate to (office:document-content is content.xml, and so on).
-
-// A stretch of the package, [begin, end).
-struct FileRange {
-    int64_t begin = 0;
-    int64_t end = 0;
-};
 
 struct OrphanMember {
     enum class Found { DamagedHeader, HeaderGone };
@@ -41,7 +36,7 @@ struct OrphanMember {
 // `keepRunning` is asked all along; when it answers false the search ends
 // with what was found so far.
 std::vector<OrphanMember> FindOrphanMembers(const platform::ReadOnlyFile& file,
-                                            const std::vector<FileRange>& unclaimed,
+                                            const std::vector<ByteRange>& unclaimed,
                                             const QStringList& wholeNames,
                                             const std::function<bool()>& keepRunning);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "recovery/salvage/byte_range.h"
 #include "recovery/salvage/partial_inflate.h"
 #include "recovery/salvage/recorded_check.h"
 
@@ -24,12 +25,6 @@ struct DamagedStream {
     int64_t goodInput = 0;
     uint64_t goodOutput = 0;
     RecordedCheck recorded;  // what its header or descriptor recorded
-};
-
-// A stretch of the package that no recovered member covers: [begin, end).
-struct ByteRange {
-    int64_t begin = 0;
-    int64_t end = 0;
 };
 
 // A member found in unclaimed bytes: one whose local header is damaged, or a
