@@ -11,6 +11,8 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "fd_io.h"
+
 namespace platform {
 
 namespace {
@@ -44,6 +46,7 @@ namespace {
 QByteArray Native(const QString& path) {
     return QFile::encodeName(path);
 }
+}  // namespace
 
 int64_t WriteAll(int fd, const void* data, int64_t count, int64_t offset) {
     const char* p = static_cast<const char*>(data);
@@ -60,7 +63,6 @@ int64_t WriteAll(int fd, const void* data, int64_t count, int64_t offset) {
     }
     return done;
 }
-}  // namespace
 
 ReadOnlyFile::~ReadOnlyFile() {
     Close();

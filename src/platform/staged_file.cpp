@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "fd_io.h"
 #include "files.h"
 
 namespace platform {
@@ -112,19 +113,7 @@ int StagedFile::Create(const QString& finalPath) {
 }
 
 int64_t StagedFile::Write(const void* data, int64_t count) {
-    if (m_fd < 0) return 0;
-    const char* p = static_cast<const char*>(data);
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(m_fd, p + done, size_t(count - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (n == 0) break;
-        done += n;
-    }
-    return done;
+    return m_fd < 0 ? 0 : WriteAll(m_fd, data, count);
 }
 
 int StagedFile::Commit() {

@@ -448,6 +448,17 @@ PackageBuilder SmallBigSmall(int64_t bigBytes) {
         .Deflated("z.xml", kSlides);
 }
 
+// A package of a small, a big and a small member, and the empty folder it
+// is extracted into.
+struct GuardedFiles {
+    PrivateTempDir tmp;
+    QString package = tmp.Path("p.odp");
+    QString folder = tmp.Path("w");
+    bool Make(int64_t bigBytes) {
+        return SmallBigSmall(bigBytes).WriteTo(package) && platform::CreateFolder(folder) == 0;
+    }
+};
+
 struct GuardedRun {
     Extracted out;
     JobControl control;
@@ -468,11 +479,9 @@ void ExtractGuarded(const QString& package, const QString& folder, GuardedRun* r
 }
 
 TEST(ExtractEntries, LooksAtTheDiskAtLeastOncePerMiBWritten) {
-    PrivateTempDir tmp;
-    const QString package = tmp.Path("p.odp");
-    ASSERT_TRUE(SmallBigSmall(6 * kMiB).WriteTo(package));
-    const QString folder = tmp.Path("w");
-    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedFiles files;
+    ASSERT_TRUE(files.Make(6 * kMiB));
+    const QString &package = files.package, &folder = files.folder;
     GuardedRun run;
     ExtractGuarded(package, folder, &run, [](const QString&) {
         return std::optional<platform::DiskSpace>({uint64_t(1) << 40, uint64_t(1) << 41});
@@ -482,11 +491,9 @@ TEST(ExtractEntries, LooksAtTheDiskAtLeastOncePerMiBWritten) {
 }
 
 TEST(ExtractEntries, AStopWhileAMemberIsWrittenLeavesNoFileOfIt) {
-    PrivateTempDir tmp;
-    const QString package = tmp.Path("p.odp");
-    ASSERT_TRUE(SmallBigSmall(8 * kMiB).WriteTo(package));
-    const QString folder = tmp.Path("w");
-    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedFiles files;
+    ASSERT_TRUE(files.Make(8 * kMiB));
+    const QString &package = files.package, &folder = files.folder;
     GuardedRun run;
     // The stop comes once the large member is half way out.
     ExtractGuarded(package, folder, &run, [&](const QString&) {
@@ -503,11 +510,9 @@ TEST(ExtractEntries, AStopWhileAMemberIsWrittenLeavesNoFileOfIt) {
 }
 
 TEST(ExtractEntries, AMemberThatWouldFillTheDiskIsDroppedWithARedLine) {
-    PrivateTempDir tmp;
-    const QString package = tmp.Path("p.odp");
-    ASSERT_TRUE(SmallBigSmall(8 * kMiB).WriteTo(package));
-    const QString folder = tmp.Path("w");
-    ASSERT_EQ(platform::CreateFolder(folder), 0);
+    GuardedFiles files;
+    ASSERT_TRUE(files.Make(8 * kMiB));
+    const QString &package = files.package, &folder = files.folder;
     GuardedRun run;
     // A disk of 100 MiB keeps 5 MiB in reserve; 3 MiB above it are free.
     const int64_t total = 100 * kMiB, freeAtStart = 8 * kMiB;

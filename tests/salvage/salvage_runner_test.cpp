@@ -71,6 +71,18 @@ struct Deck {
     }
 };
 
+// content.xml deflated as `packed`, its local header giving the length and
+// CRC-32 of `text`, as a package written without descriptors has it.
+LocalHeader ContentHeader(const QByteArray& text, const QByteArray& packed) {
+    LocalHeader h;
+    h.name = "content.xml";
+    h.method = 8;
+    h.crc = PackageBuilder::Crc32(text);
+    h.compressedSize = uint32_t(packed.size());
+    h.uncompressedSize = uint32_t(text.size());
+    return h;
+}
+
 Deck LibreOfficeDeck(int level = 6) {
     Deck d;
     d.content = ContentXml(kSlides);
@@ -267,12 +279,7 @@ TEST_F(Salvage, ASilentlyWrongStreamIsNeverWrittenAsItIs) {
     QByteArray wrong = content.bytes;
     wrong[wrong.indexOf("</draw:page>", content.slideEnds[6]) + 1] = '!';
 
-    LocalHeader h;
-    h.name = "content.xml";
-    h.method = 8;
-    h.crc = PackageBuilder::Crc32(content.bytes);
-    h.compressedSize = uint32_t(packed.size());
-    h.uncompressedSize = uint32_t(content.bytes.size());
+    const LocalHeader h = ContentHeader(content.bytes, packed);
     const QByteArray bytes = PackageBuilder()
                                  .Stored("mimetype", kMime)
                                  .Member(h, packed)
@@ -435,12 +442,7 @@ TEST_F(DeepSteps, ABitRepairIsTakenOnlyWhenItGivesTheRecordedCrc) {
     const ContentFixture content = ContentXml(12);
     QByteArray packed = PackageBuilder::RawDeflate(content.bytes, 0);
     packed[packed.indexOf("</draw:page>") + 1] = '!';
-    LocalHeader h;
-    h.name = "content.xml";
-    h.method = 8;
-    h.crc = PackageBuilder::Crc32(content.bytes);
-    h.compressedSize = uint32_t(packed.size());
-    h.uncompressedSize = uint32_t(content.bytes.size());
+    const LocalHeader h = ContentHeader(content.bytes, packed);
     const QByteArray bytes = PackageBuilder().Stored("mimetype", kMime).Member(h, packed).Bytes();
 
     for (const bool right : {false, true}) {
@@ -477,12 +479,7 @@ TEST_F(DeepSteps, AResyncCanSayWhereTheTrustedPrefixEnds) {
     QByteArray packed = PackageBuilder::RawDeflate(content.bytes, 0);
     const int at = packed.indexOf("Slide 9 ") + 2;
     packed[at] = packed[at] == 'x' ? 'y' : 'x';
-    LocalHeader h;
-    h.name = "content.xml";
-    h.method = 8;
-    h.crc = PackageBuilder::Crc32(content.bytes);
-    h.compressedSize = uint32_t(packed.size());
-    h.uncompressedSize = uint32_t(content.bytes.size());
+    const LocalHeader h = ContentHeader(content.bytes, packed);
     const QByteArray bytes = PackageBuilder().Stored("mimetype", kMime).Member(h, packed).Bytes();
 
     SalvageSteps steps;
