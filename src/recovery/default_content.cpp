@@ -45,19 +45,23 @@ int EnsureContentDocument(const QString& workingFolder) {
         const QByteArray document = DefaultContentDocument();
         if (document.isEmpty()) return 0;
 
-        // A text document, a spreadsheet or a PowerPoint package given the
-        // presentation's one blank slide would open as that slide alone.
-        if (!DetectPackageKind(workingFolder).presentation) return 1;
-
         QString path = workingFolder;
         if (!path.endsWith('/')) path += '/';
         path += "content.xml";
 
-        if (platform::PathExists(path)) {
+        const bool exists = platform::PathExists(path);
+        if (exists) {
             platform::ReadOnlyFile existing;
             if (existing.Open(path) == 0 && existing.Size() > kShortContentBytes) return 1;
             existing.Close();
             if (IsCompleteContentDocument(path)) return 1;
+        }
+        // A text document, a spreadsheet or a PowerPoint package given the
+        // presentation's one blank slide would open as that slide alone.
+        // Asked only once the content.xml on hand has to make way.
+        if (!DetectPackageKind(workingFolder).presentation) return 1;
+
+        if (exists) {
             // A short or unreadable one makes way; where it cannot be deleted
             // it is overwritten below. A folder of that name (a damaged member
             // name such as "content.xml/x") would leave the package without
