@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "platform/file_stat.h"
+#include "recovery/crc32.h"
 
 namespace {
 
@@ -203,7 +204,7 @@ struct MemberCoder::State {
         const int64_t n = source.ReadAt(*position, input, kBufferSize);
         if (n < 0) return n;
         *position += n;
-        *crc = crc32(*crc, reinterpret_cast<const Bytef*>(input), static_cast<uInt>(n));
+        *crc = Crc32(uint32_t(*crc), input, size_t(n));
         return n;
     }
 };
@@ -220,7 +221,7 @@ ZipResult MemberCoder::Code(const platform::ReadOnlyFile& source, zip::MemberRec
         *sinkFailed = true;
         return false;
     };
-    uLong crc = crc32(0, nullptr, 0);
+    uLong crc = 0;
     int64_t position = 0;
 
     if (m->method == zip::kMethodStored) {

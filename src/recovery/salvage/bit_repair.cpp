@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "recovery/crc32.h"
 #include "recovery/salvage/crc_locate.h"
 
 namespace {
@@ -64,7 +65,7 @@ struct Checkpoint {
 };
 
 uint32_t Crc(uint32_t crc, const unsigned char* data, int64_t count) {
-    return uint32_t(crc32(crc, data, uInt(count)));
+    return Crc32(crc, data, size_t(count));
 }
 
 class BitRepair {

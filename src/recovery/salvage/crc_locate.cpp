@@ -6,6 +6,7 @@
 #include <array>
 #include <utility>
 
+#include "recovery/crc32.h"
 #include "recovery/salvage/deflate_bits.h"
 
 namespace salvage {
@@ -158,7 +159,7 @@ std::vector<int64_t> BitsThatGiveTheCrc(QByteArray compressed, const QByteArray&
         if ((k & 4095) == 0 && !keepRunning()) return {};
     }
 
-    const uint32_t wanted = uint32_t(crc32(0, text, uInt(n))) ^ expectedCrc;
+    const uint32_t wanted = Crc32(0, text, size_t(n)) ^ expectedCrc;
     std::vector<int64_t> found;
     std::vector<unsigned char> changed;
     for (size_t k = 0; k < symbols.size(); ++k) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "recovery/crc32.h"
 #include "recovery/salvage/deflate_bits.h"
 
 namespace {
@@ -92,7 +93,7 @@ StreamExtent MeasureStream(const platform::ReadOnlyFile& file, int64_t offset, i
         z.avail_out = uInt(out.size());
         const int r = inflate(&z, Z_NO_FLUSH);
         const size_t got = out.size() - z.avail_out;
-        extent.crc = uint32_t(crc32(extent.crc, out.data(), uInt(got)));
+        extent.crc = Crc32(extent.crc, out.data(), size_t(got));
         extent.produced += got;
         if (r == Z_STREAM_END) {
             extent.ended = true;

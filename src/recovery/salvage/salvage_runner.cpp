@@ -14,6 +14,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "recovery/crc32.h"
 #include "recovery/default_content.h"
 #include "recovery/entry_extraction.h"
 #include "recovery/entry_scanner.h"
@@ -343,7 +344,7 @@ void Runner::SalvageXml(Attempt& attempt) {
             uint32_t crc = 0;
             uint64_t length = 0;
             const ByteSink sink = [out, &crc, &length](const char* data, int64_t n) {
-                crc = uint32_t(::crc32(crc, reinterpret_cast<const unsigned char*>(data), uInt(n)));
+                crc = Crc32(crc, data, size_t(n));
                 length += uint64_t(n);
                 return out->write(data, n) == n;
             };
